@@ -1,0 +1,55 @@
+#pragma once
+// The commands of tcntool, apart from argument parsing, so that tests can run them on streams. Each returns
+// the process exit code. Scripts rely on the output: see README.md.
+
+#include "channelfile/reporter.h"
+#include "tables/channel_database.h"
+
+#include <nlohmann/json.hpp>
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace tcn {
+
+// Exit codes of tcntool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitRefused = 2;
+
+// Prints every report as one line: "status: <text>" and "message: [<caption>] <text>", a trailing line
+// feed of the text dropped. Flushes after each line so the lines interleave sensibly with other output.
+class LineReporter : public Reporter {
+  public:
+    explicit LineReporter(std::ostream& out) : m_out(out) {}
+    void ShowStatus(std::string_view text) override;
+    void ShowMessageBox(std::string_view text, std::string_view caption) override;
+
+  private:
+    std::ostream& m_out;
+};
+
+// A reporter that drops everything.
+class SilentReporter : public Reporter {
+  public:
+    void ShowStatus(std::string_view) override {}
+    void ShowMessageBox(std::string_view, std::string_view) override {}
+};
+
+// Each byte taken as the ISO-8859-1 character of the same value, written as UTF-8.
+std::string Latin1ToUtf8(std::string_view bytes);
+
+// The tables as the JSON object `dump` prints (keys in their documented order).
+nlohmann::ordered_json DatabaseToJson(const ChannelDatabase& db);
+
+// tcntool check FILE: the open flow, reporting each status and message box as a line.
+int RunCheck(const std::string& path, std::ostream& out);
+// tcntool dump FILE: the open flow, then the tables as one JSON object, or {"error": N} when refused.
+int RunDump(const std::string& path, std::ostream& out);
+// tcntool save FILE: the open flow and then the save flow, reporting both as lines.
+int RunSave(const std::string& path, std::ostream& out);
+// tcntool demo [--full] OUT: writes the demo channel file. Failures go to `err`.
+int RunDemo(const std::string& outPath, bool full, std::ostream& out, std::ostream& err);
+
+} // namespace tcn

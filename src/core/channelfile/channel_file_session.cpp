@@ -1,0 +1,109 @@
+#include "channelfile/channel_file_session.h"
+
+#include "channelfile/load_chain.h"
+#include "channelfile/writer.h"
+#include "tables/favourite_groups.h"
+#include "tables/satellite_table.h"
+#include "tables/transponder_table.h"
+
+#include <algorithm>
+#include <cctype>
+#include <exception>
+
+namespace tcn {
+
+ChosenPath DerivePaths(const std::string& path) {
+    ChosenPath chosen;
+    chosen.path = path;
+    const auto slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    chosen.folder = path.substr(0, nameStart);
+    const std::string name = path.substr(nameStart);
+    const auto dot = name.find_last_of('.');
+    chosen.extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    chosen.newFilePath = chosen.folder + "NEW_" + name;
+    return chosen;
+}
+
+std::string HelpFilePathFor(const std::string& workingDirectory) {
+    std::string folder = workingDirectory;
+    while (!folder.empty() && folder.back() == '/') folder.pop_back();
+    std::string path = folder + "/Rivavad Irizov.chm";
+    return path.size() <= 259 ? path : std::string();
+}
+
+ChannelFileSession::ChannelFileSession(FileSystem& files)
+    : m_files(files), m_db(std::make_unique<ChannelDatabase>()) {}
+
+ChannelFileSession::~ChannelFileSession() = default;
+
+namespace {
+
+bool HasChannelFileExtension(const std::string& extension) {
+    std::string upper = extension;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper == ".TCN";
+}
+
+} // namespace
+
+LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter) {
+    const ChosenPath chosen = DerivePaths(path);
+    m_context.LastFolder = chosen.folder;
+    const auto refused = [](int code) { return LoadResult{LoadStatus::Refused, code}; };
+
+    try {
+        if (!HasChannelFileExtension(chosen.extension)) {
+            ShowLoadFailure(reporter, kWrongExtension);
+            return refused(kWrongExtension);
+        }
+
+        // The file being edited is already held without sharing; opening it again reads through that
+        // hold instead of being locked out by it.
+        std::unique_ptr<File> opened;
+        File* file = nullptr;
+        const std::optional<FileId> id = m_files.IdOf(path);
+        if (m_context.SourceHandle && id && m_context.SourceHandle->Id() == id) {
+            file = m_context.SourceHandle.get();
+        } else {
+            opened = m_files.OpenExclusive(path);
+            if (!opened) {
+                ShowLoadFailure(reporter, kCannotOpen);
+                return refused(kCannotOpen);
+            }
+            file = opened.get();
+        }
+
+        // Load into a fresh database; the live one is replaced only when every check passed.
+        auto fresh = std::make_unique<ChannelDatabase>();
+        const int failure = ReadChannelFile(*file, m_files, reporter, DrainMessages, *fresh);
+        if (failure != kLoadedOk) return refused(failure);
+
+        m_db = std::move(fresh);
+        if (opened) m_context.SourceHandle = std::move(opened);
+        m_context.SourcePath = chosen.path;
+        m_context.SourceFolder = chosen.folder;
+        m_context.SourceExtension = chosen.extension;
+        m_context.NewFilePath = chosen.newFilePath;
+
+        CompactTransponderTable(*m_db);
+        ResolveFavourites(*m_db);
+        ResetViewSettings(m_view);
+        SelectedSatellite = -1;
+        CountSatellites(*m_db);
+        return LoadResult{LoadStatus::Loaded, kLoadedOk};
+    } catch (const std::exception&) {
+        reporter.ShowMessageBox("Problem writing to file.", "File Error");
+        return LoadResult{LoadStatus::Unexpected, -1};
+    }
+}
+
+bool ChannelFileSession::Save(Reporter& reporter) {
+    const bool saved =
+        WriteNewChannelFile(m_context.NewFilePath, *m_db, m_context.SourceHandle, m_files, reporter, DrainMessages);
+    reporter.ShowStatus("Idle");
+    return saved;
+}
+
+} // namespace tcn

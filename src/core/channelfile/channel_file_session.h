@@ -1,0 +1,75 @@
+#pragma once
+// The file context and the two flows of the editor without its window: open (choose a path, run the load
+// chain, then the post-load operations) and save (write NEW_<name>, then "Idle"). Holds the one live
+// ChannelDatabase and the view settings that the open flow resets.
+
+#include "channelfile/reporter.h"
+#include "platform/file_system.h"
+#include "tables/channel_database.h"
+#include "views/view_settings.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tcn {
+
+// The chosen file and everything derived from it.
+struct ChannelFileContext {
+    std::string SourcePath;      // full path of the file being edited; empty until a file has loaded
+    std::string SourceFolder;    // folder of SourcePath, ending in '/'
+    std::string SourceExtension; // extension of SourcePath with its dot; empty without one
+    std::string NewFilePath;     // SourceFolder + "NEW_" + file name; what Save writes
+    std::unique_ptr<File> SourceHandle; // the file being edited, held without sharing
+    std::string HelpFilePath;
+    std::string LastFolder;      // folder of the last path chosen, loaded or not: where the open dialog starts
+};
+
+// The four path fields for a chosen path.
+struct ChosenPath {
+    std::string path, folder, extension, newFilePath;
+};
+ChosenPath DerivePaths(const std::string& path);
+
+// Where the help file is looked for: in the working directory the program started in. Empty when that
+// path would be longer than the 259 characters the help path may hold.
+std::string HelpFilePathFor(const std::string& workingDirectory);
+
+enum class LoadStatus { Loaded, Refused, Unexpected };
+struct LoadResult {
+    LoadStatus status = LoadStatus::Unexpected;
+    int code = -1; // the number of the last Error[N] box when Refused
+};
+
+class ChannelFileSession {
+  public:
+    explicit ChannelFileSession(FileSystem& files);
+    ~ChannelFileSession();
+
+    // The open flow after the dialog: load `path` into a fresh database and, only when every check
+    // passed, make it the live one and run the post-load operations. A failed open leaves the live
+    // tables, the paths and the held file as they were.
+    LoadResult Open(const std::string& path, Reporter& reporter);
+    // The save flow: write NEW_<name> from the live tables, then set the status "Idle".
+    // Returns true when the "Success" box was shown.
+    bool Save(Reporter& reporter);
+
+    ChannelDatabase& Database() { return *m_db; }
+    const ChannelDatabase& Database() const { return *m_db; }
+    const ChannelFileContext& Context() const { return m_context; }
+    ChannelFileContext& Context() { return m_context; }
+    ViewSettings& View() { return m_view; }
+    const ViewSettings& View() const { return m_view; }
+    // The transponder page's chosen satellite; -1 after every open.
+    int SelectedSatellite = -1;
+    // Drains the window's event queue during compression runs; empty outside the window.
+    std::function<void()> DrainMessages;
+
+  private:
+    FileSystem& m_files;
+    ChannelFileContext m_context;
+    std::unique_ptr<ChannelDatabase> m_db;
+    ViewSettings m_view;
+};
+
+} // namespace tcn

@@ -1,0 +1,216 @@
+// tcntool's output is read by scripts: the report lines of check and save, the JSON of dump, exit codes.
+
+#include "channelfile/file_format.h"
+#include "demo_database.h"
+#include "support/db_builders.h"
+#include "support/temp_dir.h"
+#include "tool_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace tcn {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+const std::vector<std::string> kLoadedLines{
+    "status: Config Signature : OK", "status: Config CRC : OK",         "status: TP Signature : OK",
+    "status: TP DataBase : OK",      "status: TP DataBase CRC : OK",    "status: Service Signature : OK",
+    "status: Service DataBase : OK", "status: Service DataBase CRC : OK"};
+
+TEST(LineReporter, PrintsOneLinePerReportWithoutTheTextsTrailingLineFeed) {
+    std::ostringstream out;
+    LineReporter reporter(out);
+    reporter.ShowStatus("Saving....");
+    reporter.ShowMessageBox("Error[1] : Couldn't open TARV channel file.\n", "File Error");
+    reporter.ShowMessageBox("two\n\n", "X");
+    EXPECT_EQ(out.str(), "status: Saving....\n"
+                         "message: [File Error] Error[1] : Couldn't open TARV channel file.\n"
+                         "message: [X] two\n\n");
+}
+
+TEST(Latin1ToUtf8, MapsEveryByteToTheCodePointOfTheSameValue) {
+    EXPECT_EQ(Latin1ToUtf8("abc"), "abc");
+    EXPECT_EQ(Latin1ToUtf8("T\xE9l\xE9"), "T\xC3\xA9l\xC3\xA9");
+    EXPECT_EQ(Latin1ToUtf8("\x80\xFF"), "\xC2\x80\xC3\xBF");
+    EXPECT_EQ(Latin1ToUtf8(std::string_view("\0a", 2)), std::string("\0a", 2));
+}
+
+// Fields filled to their last byte, every code bit set and bytes above 0x7F: the JSON must read each
+// field within its bounds, take the right bits and still be valid UTF-8.
+TEST(DatabaseToJson, ReadsFieldsWithinTheirBoundsAndCodesFromTheirBits) {
+    auto db = test::NewDatabase();
+    SatelliteRecord sat;
+    sat.bytes.fill(0xE9); // a name of 20 letters without a terminator, and every bit set
+    sat.SetU16(SatelliteRecord::kLnbLow, 9750);
+    sat.SetU16(SatelliteRecord::kLnbHigh, 10600);
+    sat.SetU16(SatelliteRecord::kPosition, 192);
+    sat.SetU8(SatelliteRecord::kFlags, 0xFD);     // in use, LNB type 3
+    sat.SetU8(SatelliteRecord::kSwitching, 0x9A); // orientation 2, port 1, DiSEqC 10
+    db->config.SetSatellite(0, sat);
+    db->satelliteCount = 1;
+
+    TransponderRecord tp;
+    tp.bytes.fill(0xAB);
+    tp.SetU8(TransponderRecord::kSatellite, 0);
+    tp.SetU32(TransponderRecord::kFrequency, 11778500);
+    tp.SetU16(TransponderRecord::kSymbolRate, 27500);
+    tp.SetU8(TransponderRecord::kTuningFlags, 0xFD); // FEC 5, vertical
+    test::PushTransponder(*db, tp);
+
+    ServiceRecord s;
+    s.bytes.fill('P'); // provider fills its 84 bytes, name its 31, language its 4
+    s.SetU16(ServiceRecord::kNumber, 7);
+    for (std::size_t c = 0; c < 4; ++c) s.SetU8(ServiceRecord::kCa + c, static_cast<std::uint8_t>(c * 80));
+    s.SetU8(ServiceRecord::kName, 'N');
+    s.SetU8(ServiceRecord::kLanguage, 0xE4);
+    s.SetU8(ServiceRecord::kKind, 2);
+    s.SetU16(ServiceRecord::kTransponder, 0);
+    s.SetU16(ServiceRecord::kServiceId, 65535);
+    s.SetU8(ServiceRecord::kFlags, 0xC3);
+    test::PushService(*db, s);
+
+    FavouriteGroupRecord g;
+    g.SetText(0, 20, 20, "ABCDEFGHIJKLMNOPQRST");
+    g.SetU16(FavouriteGroupRecord::kCount, 0xFFFF); // read as a full group
+    for (std::size_t e = 0; e < 200; ++e) g.SetEntry(e, static_cast<std::uint16_t>(e));
+    db->config.SetGroup(2, g);
+
+    const Json j = DatabaseToJson(*db);
+    ASSERT_NO_THROW((void)j.dump()); // throws on invalid UTF-8
+
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : j.items()) keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"satellite_count", "satellites", "transponder_count", "transponders",
+                                              "service_count", "services", "favourites"}));
+
+    const Json& js = j["satellites"][0];
+    std::string twentyLetters;
+    for (int i = 0; i < 20; ++i) twentyLetters += "\xC3\xA9";
+    EXPECT_EQ(js["name"], twentyLetters);
+    EXPECT_EQ(js["slot"], 0);
+    EXPECT_EQ(js["position"], 192);
+    EXPECT_EQ(js["lnb_type"], 3);
+    EXPECT_EQ(js["orientation"], 2);
+    EXPECT_EQ(js["diseqc_type"], 10);
+    EXPECT_EQ(js["diseqc_port"], 1);
+    EXPECT_EQ(js["flags"], 0xFD);
+    EXPECT_EQ(js["switching"], 0x9A);
+
+    const Json& jt = j["transponders"][0];
+    EXPECT_EQ(jt["frequency"], 11778500);
+    EXPECT_EQ(jt["symbol_rate"], 27500);
+    EXPECT_EQ(jt["fec"], 5);
+    EXPECT_EQ(jt["polarity"], 1);
+    EXPECT_EQ(jt["tuning_flags"], 0xFD);
+
+    const Json& jv = j["services"][0];
+    EXPECT_EQ(jv["number"], 7);
+    EXPECT_EQ(jv["provider"], std::string(84, 'P'));
+    EXPECT_EQ(jv["name"], "N" + std::string(30, 'P'));
+    EXPECT_EQ(jv["language"], "\xC3\xA4PPP");
+    EXPECT_EQ(jv["ca"], Json::array({0, 80, 160, 240}));
+    EXPECT_EQ(jv["kind"], 2);
+    EXPECT_EQ(jv["service_id"], 65535);
+    EXPECT_EQ(jv["flags"], 0xC3);
+
+    ASSERT_EQ(j["favourites"].size(), 5u);
+    EXPECT_EQ(j["favourites"][2]["name"], "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(j["favourites"][2]["count"], 200);
+    EXPECT_EQ(j["favourites"][2]["entries"].size(), 200u);
+    EXPECT_EQ(j["favourites"][0]["count"], 0);
+    EXPECT_TRUE(j["favourites"][0]["entries"].empty());
+}
+
+// Runs the commands on real files in a fresh folder that is also the working directory (temporary files).
+class ToolCommandsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db = std::make_unique<ChannelDatabase>(BuildDemoDatabase(false));
+        test::WriteFileBytes(dir / "demo.TCN", BuildChannelFileImage(*db));
+    }
+    std::string Damaged(std::size_t offset) {
+        std::vector<std::uint8_t> bytes = test::ReadFileBytes(dir / "demo.TCN");
+        bytes[offset] ^= 0x01;
+        test::WriteFileBytes(dir / "bad.TCN", bytes);
+        return dir / "bad.TCN";
+    }
+
+    test::TempDir dir;
+    test::ScopedWorkingDirectory cwd{dir.Path()};
+    std::unique_ptr<ChannelDatabase> db;
+    std::ostringstream out;
+};
+
+TEST_F(ToolCommandsTest, CheckPrintsTheStatusLinesOfALoadAndSucceeds) {
+    EXPECT_EQ(RunCheck(dir / "demo.TCN", out), kExitOk);
+    EXPECT_EQ(Lines(out.str()), kLoadedLines);
+}
+
+TEST_F(ToolCommandsTest, CheckReportsARefusedFileAndExitsWithTwo) {
+    EXPECT_EQ(RunCheck(Damaged(5000), out), kExitRefused);
+    EXPECT_EQ(Lines(out.str()), std::vector<std::string>{"message: [CRC Error] Error[4] : Wrong CRC, The file is corrupted!"});
+
+    std::ostringstream missing;
+    EXPECT_EQ(RunCheck(dir / "none.TCN", missing), kExitRefused);
+    EXPECT_EQ(missing.str(), "message: [File Error] Error[1] : Couldn't open TARV channel file.\n");
+}
+
+TEST_F(ToolCommandsTest, DumpPrintsTheLoadedTablesAsOneJsonObject) {
+    EXPECT_EQ(RunDump(dir / "demo.TCN", out), kExitOk);
+    const Json j = Json::parse(out.str());
+    EXPECT_EQ(j, DatabaseToJson(*db));
+    EXPECT_EQ(j["satellite_count"], db->satelliteCount);
+    EXPECT_EQ(j["services"].size(), db->serviceCount);
+}
+
+TEST_F(ToolCommandsTest, DumpOfARefusedFilePrintsTheErrorNumber) {
+    EXPECT_EQ(RunDump(Damaged(5000), out), kExitRefused);
+    EXPECT_EQ(out.str(), "{\"error\": 4}\n");
+
+    std::ostringstream wrongName;
+    test::WriteFileBytes(dir / "demo.txt", test::ReadFileBytes(dir / "demo.TCN"));
+    EXPECT_EQ(RunDump(dir / "demo.txt", wrongName), kExitRefused);
+    EXPECT_EQ(wrongName.str(), "{\"error\": 0}\n");
+}
+
+TEST_F(ToolCommandsTest, SaveWritesTheNewFileAndPrintsBothFlows) {
+    EXPECT_EQ(RunSave(dir / "demo.TCN", out), kExitOk);
+    std::vector<std::string> expected = kLoadedLines;
+    expected.insert(expected.end(), {"status: Saving....", "status: The New TARV Channel File Successfully Created.",
+                                     "message: [Success] NEW_demo.TCN Created", "status: Idle"});
+    EXPECT_EQ(Lines(out.str()), expected);
+    EXPECT_EQ(test::ReadFileBytes(dir / "NEW_demo.TCN"), test::ReadFileBytes(dir / "demo.TCN"));
+}
+
+TEST_F(ToolCommandsTest, SaveAfterARefusedOpenFailsWithoutWritingAnything) {
+    EXPECT_EQ(RunSave(Damaged(9000), out), kExitRefused);
+    const std::vector<std::string> lines = Lines(out.str());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "message: [CRC Error] Error[4] : Wrong CRC, The file is corrupted!");
+    EXPECT_EQ(lines.back(), "status: Idle");
+    EXPECT_FALSE(std::filesystem::exists(dir / "NEW_bad.TCN"));
+}
+
+TEST_F(ToolCommandsTest, DemoWritesTheDemoImageOrReportsWhyNot) {
+    std::ostringstream err;
+    EXPECT_EQ(RunDemo(dir / "made.TCN", false, out, err), kExitOk);
+    EXPECT_EQ(test::ReadFileBytes(dir / "made.TCN"), test::ReadFileBytes(dir / "demo.TCN"));
+    EXPECT_TRUE(err.str().empty());
+
+    EXPECT_EQ(RunDemo(dir / "no/such/folder/x.TCN", false, out, err), kExitRefused);
+    EXPECT_NE(err.str().find("cannot create"), std::string::npos);
+}
+
+} // namespace
+} // namespace tcn
