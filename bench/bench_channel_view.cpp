@@ -37,8 +37,9 @@ std::unique_ptr<ChannelDatabase> BuildFullDatabase() {
     }
     db->transponderCount = 1000;
 
-    static const char* const kWords[] = {"news", "Sport", "MOVIE", "kids", "Music", "Info", "Radio", "TV",
-                                         "Welt", "\xC4rzte", "Cinema", "doku", "Zoo", "alpha", "Beta", "_x"};
+    static const char* const kWords[] = {"news",  "Sport", "MOVIE", "kids",     "Music",  "Info",
+                                         "Radio", "TV",    "Welt",  "\xC4rzte", "Cinema", "doku",
+                                         "Zoo",   "alpha", "Beta",  "_x"};
     static const char* const kLanguages[] = {"deu", "eng", "fra", "ita", "spa", "pol", "tur", "ara", "rus",
                                              "",    "nld", "por", "ces", "hun", "swe", "1ab", "fin", "ell"};
     static const std::uint8_t kCaCodes[] = {1, 5, 6, 9, 11, 13, 14, 23, 24, 38, 74, 254, 66, 100};
@@ -46,10 +47,13 @@ std::unique_ptr<ChannelDatabase> BuildFullDatabase() {
         ServiceRecord& s = db->services[static_cast<std::size_t>(i)];
         s = ServiceRecord{};
         s.SetU16(ServiceRecord::kNumber, static_cast<std::uint16_t>(i));
-        std::string name = std::string(kWords[pick(16)]) + " " + kWords[pick(16)] + " " + std::to_string(pick(1000));
+        std::string name =
+            std::string(kWords[pick(16)]) + " " + kWords[pick(16)] + " " + std::to_string(pick(1000));
         s.SetText(ServiceRecord::kName, 31, 30, name);
         const int p = pick(320);
-        const std::string provider = p < 10 ? std::string() : p < 20 ? "123 Media" : "Provider " + std::to_string(p);
+        const std::string provider = p < 10   ? std::string()
+                                     : p < 20 ? "123 Media"
+                                              : "Provider " + std::to_string(p);
         s.SetText(ServiceRecord::kProvider, 84, 20, provider);
         s.SetText(ServiceRecord::kLanguage, 4, 3, kLanguages[pick(18)]);
         s.SetU8(ServiceRecord::kKind, pick(5) == 0 ? ServiceRecord::kKindRadio : ServiceRecord::kKindTv);

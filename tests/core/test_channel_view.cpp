@@ -47,7 +47,8 @@ class ChannelViewTest : public ::testing::Test {
         ServiceRecord& r = db.services[db.serviceCount];
         r = ServiceRecord{};
         r.SetU16(ServiceRecord::kNumber, db.serviceCount);
-        for (std::size_t i = 0; i < 4; ++i) r.SetU8(ServiceRecord::kCa + i, s.ca[i]);
+        for (std::size_t i = 0; i < 4; ++i)
+            r.SetU8(ServiceRecord::kCa + i, s.ca[i]);
         r.SetText(ServiceRecord::kProvider, 84, 84, s.provider);
         r.SetText(ServiceRecord::kName, 31, 31, s.name);
         r.SetText(ServiceRecord::kLanguage, 4, 4, s.language);
@@ -68,7 +69,8 @@ class ChannelViewTest : public ::testing::Test {
     }
     std::vector<std::string> Names() const {
         std::vector<std::string> out;
-        for (std::size_t i = 0; i < view.count; ++i) out.emplace_back(db.services[view.slots[i]].Name());
+        for (std::size_t i = 0; i < view.count; ++i)
+            out.emplace_back(db.services[view.slots[i]].Name());
         return out;
     }
     // Chooses the "Sort by" order, rebuilds, then picks the "Additional List" item showing `text`.
@@ -96,14 +98,14 @@ TEST_F(ChannelViewTest, EmptyTableGivesEmptyViewAndOnlyTheAllItems) {
     for (std::uint8_t order = 0; order < 8; ++order) {
         SetSortOrder(settings, order);
         Rebuild();
-        EXPECT_EQ(AdditionalChoiceTexts(view, settings),
-                  order < 5 ? Texts{} : Texts{firsts[order - 5u]});
+        EXPECT_EQ(AdditionalChoiceTexts(view, settings), order < 5 ? Texts{} : Texts{firsts[order - 5u]});
         EXPECT_EQ(AdditionalChoiceEnabled(settings), order >= 5);
     }
 }
 
 TEST_F(ChannelViewTest, KindSelectsTvOrRadioAndOnlyTwoIsRadio) {
-    for (std::uint8_t kind : {1, 2, 0, 3, 2, 255}) Add({.kind = kind});
+    for (std::uint8_t kind : {1, 2, 0, 3, 2, 255})
+        Add({.kind = kind});
     EXPECT_EQ(Rebuild(), (Ids{0, 2, 3, 5}));
     SetViewKind(settings, 2);
     EXPECT_EQ(Rebuild(), (Ids{1, 4}));
@@ -113,7 +115,8 @@ TEST_F(ChannelViewTest, KindSelectsTvOrRadioAndOnlyTwoIsRadio) {
 }
 
 TEST_F(ChannelViewTest, RebuildReusesAViewAndLeavesTheTablesAlone) {
-    for (int i = 0; i < 6; ++i) Add({.kind = static_cast<std::uint8_t>(i < 5 ? 1 : 2)});
+    for (int i = 0; i < 6; ++i)
+        Add({.kind = static_cast<std::uint8_t>(i < 5 ? 1 : 2)});
     Rebuild();
     const ChannelDatabase before = db;
     SetViewKind(settings, 2);
@@ -122,12 +125,14 @@ TEST_F(ChannelViewTest, RebuildReusesAViewAndLeavesTheTablesAlone) {
 }
 
 TEST_F(ChannelViewTest, AscendingComparesUpperCasedBytesAsUnsigned) {
-    for (const char* name : {"apple", "Zed", "abc", "\xC4rger", "ABD", "_x", "ab", "zed", "0", "ab\0zz"})
+    for (const char* name :
+         {"apple", "Zed", "abc", "\xC4rger", "ABD", "_x", "ab", "zed", "0", "ab\0zz", "{", "`"})
         Add({.name = name});
     db.services[9].SetU8(ServiceRecord::kName + 3, 'z'); // behind the terminator: not part of the name
     SetSortOrder(settings, kOrderAscending);
     Rebuild();
-    EXPECT_EQ(Names(), (Texts{"0", "ab", "ab", "abc", "ABD", "apple", "Zed", "zed", "_x", "\xC4rger"}));
+    EXPECT_EQ(Names(),
+              (Texts{"0", "ab", "ab", "abc", "ABD", "apple", "Zed", "zed", "_x", "`", "{", "\xC4rger"}));
     EXPECT_EQ(Entries()[1], 6); // equal names keep table order
     EXPECT_EQ(Entries()[2], 9);
 }
@@ -142,7 +147,8 @@ TEST_F(ChannelViewTest, NameFillingTheWholeAreaIsComparedInFull) {
 }
 
 TEST_F(ChannelViewTest, DescendingIsTheReverseOfAscending) {
-    for (const char* name : {"b", "A", "c", "\xE9t\xE9", "B2", "a1"}) Add({.name = name});
+    for (const char* name : {"b", "A", "c", "\xE9t\xE9", "B2", "a1"})
+        Add({.name = name});
     SetSortOrder(settings, kOrderAscending);
     Ids ascending = Rebuild();
     SetSortOrder(settings, kOrderDescending);
@@ -153,7 +159,8 @@ TEST_F(ChannelViewTest, DescendingIsTheReverseOfAscending) {
 }
 
 TEST_F(ChannelViewTest, FreeToAirAndScrambledPartitionInTableOrder) {
-    for (bool s : {true, false, false, true, true, false}) Add({.scrambled = s});
+    for (bool s : {true, false, false, true, true, false})
+        Add({.scrambled = s});
     SetSortOrder(settings, kOrderFreeToAir);
     EXPECT_EQ(Rebuild(), (Ids{1, 2, 5}));
     SetSortOrder(settings, kOrderScrambled);
@@ -183,10 +190,11 @@ TEST_F(ChannelViewTest, CaSystemFilterAndList) {
 
 TEST_F(ChannelViewTest, CaSystemNames) {
     const std::vector<std::pair<int, std::string>> named{
-        {1, "Mediaguard"}, {5, "Viaccess"},      {6, "Irdeto"},    {9, "NDS"},
-        {11, "Conax"},     {13, "CryptoWorks"},  {14, "PowerVu"},  {23, "beta crypt"},
-        {24, "Nagravision"}, {38, "BISS"},       {74, "SHL Crypt"}, {254, "TPS Crypt 2"}};
-    for (const auto& [code, name] : named) EXPECT_EQ(CaSystemName(static_cast<std::uint8_t>(code)), name);
+        {1, "Mediaguard"},   {5, "Viaccess"},     {6, "Irdeto"},     {9, "NDS"},
+        {11, "Conax"},       {13, "CryptoWorks"}, {14, "PowerVu"},   {23, "beta crypt"},
+        {24, "Nagravision"}, {38, "BISS"},        {74, "SHL Crypt"}, {254, "TPS Crypt 2"}};
+    for (const auto& [code, name] : named)
+        EXPECT_EQ(CaSystemName(static_cast<std::uint8_t>(code)), name);
     EXPECT_EQ(CaSystemName(0), "CaID 0");
     EXPECT_EQ(CaSystemName(66), "CaID 66");
     EXPECT_EQ(CaSystemName(255), "CaID 255");
@@ -258,7 +266,9 @@ TEST_F(ChannelViewTest, OverlongProvidersAndUnterminatedCodesListAndFilterByWhat
 TEST_F(ChannelViewTest, FullListsDropFurtherValuesSilently) {
     for (int i = 0; i < 502; ++i) {
         const std::string language{char('a' + i / 26 % 26), char('a' + i % 26), 'x'};
-        Add({.provider = std::string("P").append(std::to_string(i)), .language = language, .scrambled = true,
+        Add({.provider = std::string("P").append(std::to_string(i)),
+             .language = language,
+             .scrambled = true,
              .ca = {static_cast<std::uint8_t>(i % 60 + 1), 0, 0, 0}});
     }
     SetSortOrder(settings, kOrderCaSystem);
@@ -286,15 +296,15 @@ TEST_F(ChannelViewTest, SatelliteFilterListsAllSatellitesButValuesOnlyOfItsServi
     const std::uint16_t deleted = AddTransponder(0xFF);
     const std::uint16_t wild = AddTransponder(200);
     db.transponders[40].SetU8(TransponderRecord::kSatellite, 2); // stale bytes past the table's end
-    Add({.provider = "A", .transponder = hot});     // 0
-    Add({.provider = "B", .transponder = 0});       // 1
-    Add({.provider = "C", .transponder = 0xFFFF});  // 2: no transponder
-    Add({.provider = "D", .transponder = 40});      // 3: beyond the transponder table
-    Add({.provider = "E", .transponder = deleted}); // 4
-    Add({.provider = "F", .transponder = beyond});  // 5
+    Add({.provider = "A", .transponder = hot});                  // 0
+    Add({.provider = "B", .transponder = 0});                    // 1
+    Add({.provider = "C", .transponder = 0xFFFF});               // 2: no transponder
+    Add({.provider = "D", .transponder = 40});                   // 3: beyond the transponder table
+    Add({.provider = "E", .transponder = deleted});              // 4
+    Add({.provider = "F", .transponder = beyond});               // 5
     Add({.provider = "G", .kind = 2, .transponder = 0});
-    Add({.provider = "H", .transponder = hot});     // 7
-    Add({.provider = "I", .transponder = wild});    // 8
+    Add({.provider = "H", .transponder = hot});  // 7
+    Add({.provider = "I", .transponder = wild}); // 8
 
     EXPECT_EQ(Rebuild(), (Ids{0, 1, 2, 3, 4, 5, 7, 8}));
     const Texts satellites{"All Satellites", "Hotbird", "Astra", "Far", ""};

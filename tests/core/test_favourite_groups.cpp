@@ -33,14 +33,16 @@ void ReferenceResolve(ChannelDatabase& db) {
 // Services named by the given numbers, linked to transponder 0.
 std::unique_ptr<ChannelDatabase> Numbered(const List& numbers) {
     auto db = NewDatabase();
-    for (std::uint16_t n : numbers) test::PushService(*db, test::MakeService(n, 0, "N" + std::to_string(n)));
+    for (std::uint16_t n : numbers)
+        test::PushService(*db, test::MakeService(n, 0, test::IndexedName("N", n)));
     return db;
 }
 
 TEST(FavouriteMembership, AddTestAndRemove) {
     auto db = Numbered({0, 1, 2, 3});
     ClearFavouriteGroup(*db, 2);
-    for (std::uint16_t i : {3, 1, 2}) EXPECT_TRUE(AddFavourite(*db, db->services[i], 2));
+    for (std::uint16_t i : {3, 1, 2})
+        EXPECT_TRUE(AddFavourite(*db, db->services[i], 2));
     EXPECT_TRUE(IsFavourite(*db, 1, 2));
     EXPECT_FALSE(IsFavourite(*db, 0, 2));
     EXPECT_FALSE(IsFavourite(*db, 0xFFFF, 2)); // the unused positions do not count
@@ -66,14 +68,16 @@ TEST(FavouriteMembership, RemovingTheOnlyMemberClearsTheGroupButANonMemberLeaves
     EXPECT_TRUE(RemoveFavourite(*db, db->services[1], 0));
     const FavouriteGroupRecord now = db->config.Group(0);
     EXPECT_EQ(now.Count(), 0);
-    for (std::size_t i = 0; i < kFavouriteCapacity; ++i) ASSERT_EQ(now.Entry(i), kNoFavourite);
+    for (std::size_t i = 0; i < kFavouriteCapacity; ++i)
+        ASSERT_EQ(now.Entry(i), kNoFavourite);
     EXPECT_EQ(now.Name(), std::string(20, '\x11')); // the name stays
 }
 
 TEST(FavouriteMembership, GroupsHoldTwoHundredEntries) {
     auto db = Numbered({7});
     ClearFavouriteGroup(*db, 4);
-    for (int i = 0; i < 200; ++i) ASSERT_TRUE(AddFavourite(*db, db->services[0], 4));
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(AddFavourite(*db, db->services[0], 4));
     const ConfigBuffer before = db->config;
     EXPECT_FALSE(AddFavourite(*db, db->services[0], 4));
     EXPECT_EQ(db->config, before);
@@ -118,7 +122,8 @@ TEST(FavouriteResolve, TurnsNumbersIntoIndicesDropsUnknownOnesAndRenumbers) {
     // Entries at 0x8000 and above never name a service, even one carrying that number.
     EXPECT_EQ(GroupEntries(*db, 0), (List{1, 4, 0, 1}));
     EXPECT_EQ(GroupEntries(*db, 3), List{});
-    for (std::size_t i = 4; i < kFavouriteCapacity; ++i) ASSERT_EQ(db->config.Group(0).Entry(i), kNoFavourite);
+    for (std::size_t i = 4; i < kFavouriteCapacity; ++i)
+        ASSERT_EQ(db->config.Group(0).Entry(i), kNoFavourite);
     EXPECT_EQ(test::ServiceNumbers(*db), (List{0, 1, 2, 3, 4}));
 }
 
@@ -135,7 +140,8 @@ TEST(FavouriteResolve, MatchesAScanPerEntryOnRandomData) {
         }
         for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
             List entries(static_cast<std::size_t>(count(rng)));
-            for (auto& e : entries) e = static_cast<std::uint16_t>(g == 4 ? rng() : number(rng));
+            for (auto& e : entries)
+                e = static_cast<std::uint16_t>(g == 4 ? rng() : number(rng));
             SetGroupEntries(*db, g, entries);
         }
         auto expected = std::make_unique<ChannelDatabase>(*db);
@@ -169,7 +175,7 @@ TEST(FavouriteResolve, MembershipsFollowServicesThroughMovesAndDeletes) {
     test::PushTransponder(*db, test::MakeTransponder(0));
     test::PushTransponder(*db, test::MakeTransponder(0));
     for (std::uint16_t i = 0; i < 6; ++i)
-        test::PushService(*db, test::MakeService(i, i == 4 ? 1 : 0, "S" + std::to_string(i)));
+        test::PushService(*db, test::MakeService(i, i == 4 ? 1 : 0, test::IndexedName("S", i)));
     SetGroupEntries(*db, 0, {5, 2, 4});
     SetGroupEntries(*db, 1, {1, 3});
     ResolveFavourites(*db);
@@ -187,7 +193,8 @@ TEST(FavouriteResolve, MembershipsFollowServicesThroughMovesAndDeletes) {
 
     AppendService(*db, NewServiceRecord(*db, 0, ServiceRecord::kKindTv));
     ResolveFavourites(*db);
-    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) EXPECT_FALSE(IsFavourite(*db, 4, g));
+    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g)
+        EXPECT_FALSE(IsFavourite(*db, 4, g));
 }
 
 TEST(FavouriteNames, TwentyCharactersWithoutTerminatorAndNothingBeyond) {

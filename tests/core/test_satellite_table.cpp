@@ -18,7 +18,8 @@ SatelliteEdit UniversalEdit(std::string name = "Sat") {
 TEST(SatelliteCount, CountsInUseBitsOverAllSlotsAndStoresTheResult) {
     auto db = NewDatabase();
     EXPECT_EQ(CountSatellites(*db), 0);
-    for (std::size_t slot : {0u, 1u, 40u, 79u}) test::PutSatellite(*db, slot, test::MakeSatellite("x", 1));
+    for (std::size_t slot : {0u, 1u, 40u, 79u})
+        test::PutSatellite(*db, slot, test::MakeSatellite("x", 1));
     SatelliteRecord other = test::MakeSatellite("y", 2);
     other.SetFlags(0xFE); // every bit but in-use
     test::PutSatellite(*db, 2, other);
@@ -89,9 +90,9 @@ TEST(SatelliteEdit, UserLnbPairFallsBackToUniversalWhenInvalid) {
         std::uint32_t low, high;
         bool accepted;
     };
-    for (const Case c : {Case{9750, 10750, true}, Case{0, 1, true}, Case{10750, 10750, false},
-                         Case{10600, 9750, false}, Case{9750, 10751, false}, Case{9750, 65536, false},
-                         Case{65536 + 9750, 10600, false}}) {
+    for (const Case c :
+         {Case{9750, 10750, true}, Case{0, 1, true}, Case{10750, 10750, false}, Case{10600, 9750, false},
+          Case{9750, 10751, false}, Case{9750, 65536, false}, Case{65536 + 9750, 10600, false}}) {
         auto db = NewDatabase();
         test::AddSatellites(*db, 1);
         SatelliteEdit e = UniversalEdit();
@@ -203,16 +204,9 @@ TEST(SatelliteText, PositionAndLabelForms) {
     EXPECT_EQ(FormatSatelliteLabel(test::MakeSatellite("Astra 1", 192, 0x80)), "Astra 1  19.2  E");
 
     SatelliteRecord full = test::MakeSatellite("", 10, 0x40);
-    for (std::size_t i = 0; i < 20; ++i) full.bytes[i] = 'N';
+    for (std::size_t i = 0; i < 20; ++i)
+        full.bytes[i] = 'N';
     EXPECT_EQ(FormatSatelliteLabel(full), std::string(20, 'N') + "  1.0  W");
-}
-
-TEST(SatelliteRead, SlotsBeyondTheTableReadAsZero) {
-    auto db = NewDatabase();
-    std::mt19937 rng(3);
-    test::FillRandom(db->config, rng);
-    EXPECT_EQ(ReadSatellite(*db, 79), db->config.Satellite(79));
-    EXPECT_EQ(ReadSatellite(*db, 80), SatelliteRecord{});
 }
 
 } // namespace

@@ -15,12 +15,13 @@ std::unique_ptr<ChannelDatabase> Lettered(std::size_t n) {
     auto db = NewDatabase();
     for (std::size_t i = 0; i < n; ++i)
         test::PushService(*db, test::MakeService(static_cast<std::uint16_t>(i), static_cast<std::uint16_t>(i),
-                                                 "A" + std::to_string(i)));
+                                                 test::IndexedName("A", i)));
     return db;
 }
 
 void ExpectEmptyFrom(const ChannelDatabase& db, std::size_t first) {
-    for (std::size_t i = first; i < kServiceCapacity; ++i) ASSERT_EQ(db.services[i], EmptyServiceSlot()) << i;
+    for (std::size_t i = first; i < kServiceCapacity; ++i)
+        ASSERT_EQ(db.services[i], EmptyServiceSlot()) << i;
 }
 
 ServiceEdit SampleEdit() {
@@ -73,7 +74,8 @@ TEST(ServiceMove, MovesOneRecordAndShiftsOnlyTheRangeBetween) {
 TEST(ServiceDelete, OnTransponderRemovesEveryMatchKeepingTheOrder) {
     auto db = NewDatabase();
     for (std::uint16_t link : {1, 4, 4, 2, 4, 0xFFFF, 3})
-        test::PushService(*db, test::MakeService(db->serviceCount, link, "S" + std::to_string(db->serviceCount)));
+        test::PushService(
+            *db, test::MakeService(db->serviceCount, link, test::IndexedName("S", db->serviceCount)));
     DeleteServicesOnTransponder(*db, 4);
     EXPECT_EQ(test::ServiceNames(*db), (Names{"S0", "S3", "S5", "S6"}));
     ExpectEmptyFrom(*db, 4);
@@ -191,7 +193,8 @@ TEST(ServiceTable, AppendRefusesAFullTableAndIndicesOutsideDoNothing) {
 
 TEST(ServiceTable, RenumberAndRemapTouchOnlyRecordsInUse) {
     auto db = NewDatabase();
-    for (std::uint16_t link : {4, 0xFFFF, 3500, 7, 4}) test::PushService(*db, test::MakeService(900, link));
+    for (std::uint16_t link : {4, 0xFFFF, 3500, 7, 4})
+        test::PushService(*db, test::MakeService(900, link));
     std::array<std::uint16_t, kTransponderCapacity> map;
     map.fill(kNoTransponder);
     map[4] = 2;

@@ -42,7 +42,8 @@ TEST(TransponderAdd, NewRecordHasTheFixedBytePatternAndComesLastInItsList) {
 
 TEST(TransponderAdd, LimitsPerSatelliteAndForTheWholeTable) {
     auto db = NewDatabase();
-    for (int i = 0; i < 199; ++i) ASSERT_TRUE(AddTransponder(*db, 1));
+    for (int i = 0; i < 199; ++i)
+        ASSERT_TRUE(AddTransponder(*db, 1));
     EXPECT_EQ(AddTransponder(*db, 1), std::optional<std::uint16_t>(199));
     EXPECT_EQ(AddTransponder(*db, 1), std::nullopt);
     EXPECT_TRUE(AddTransponder(*db, 2));
@@ -50,7 +51,8 @@ TEST(TransponderAdd, LimitsPerSatelliteAndForTheWholeTable) {
     EXPECT_EQ(AddTransponder(*db, 80), std::nullopt);
 
     for (std::uint8_t s = 2; db->transponderCount < kTransponderCapacity; ++s)
-        while (db->transponderCount < kTransponderCapacity && AddTransponder(*db, s)) {}
+        while (db->transponderCount < kTransponderCapacity && AddTransponder(*db, s)) {
+        }
     const auto before = db->transponders;
     EXPECT_EQ(AddTransponder(*db, 79), std::nullopt);
     EXPECT_EQ(db->transponderCount, kTransponderCapacity);
@@ -59,7 +61,8 @@ TEST(TransponderAdd, LimitsPerSatelliteAndForTheWholeTable) {
 
 TEST(TransponderList, ListsEveryTransponderOfASatelliteEvenBeyondTwoHundred) {
     auto db = NewDatabase();
-    for (int i = 0; i < 250; ++i) test::PushTransponder(*db, test::MakeTransponder(i % 5 == 0 ? 9 : 7));
+    for (int i = 0; i < 250; ++i)
+        test::PushTransponder(*db, test::MakeTransponder(i % 5 == 0 ? 9 : 7));
     const List seven = BuildSatelliteTransponderList(*db, 7);
     EXPECT_EQ(seven.size(), 200u);
     EXPECT_EQ(BuildSatelliteTransponderList(*db, 9).size(), 50u);
@@ -80,7 +83,8 @@ TEST(TransponderEdit, WritesTuningFieldsAndKeepsEveryOtherBit) {
         test::PushTransponder(*db, stored);
         ApplyTransponderEdit(*db, 0, 12345, 27500, 0xFD, 0xFF); // FEC 5, polarity 1
         const TransponderRecord now = ReadTransponder(*db, 0);
-        for (std::size_t off : test::DifferingOffsets(stored, now)) ASSERT_TRUE(off >= 4 && off <= 10);
+        for (std::size_t off : test::DifferingOffsets(stored, now))
+            ASSERT_TRUE(off >= 4 && off <= 10);
         EXPECT_EQ(now.Frequency(), 12345000u);
         EXPECT_EQ(now.SymbolRate(), 27500);
         EXPECT_EQ(now.TuningFlags(), (stored.TuningFlags() & 0xF0) | 0x0D);
@@ -101,24 +105,29 @@ TEST(TransponderEdit, RefusesIndicesOutsideTheTableAndFrequenciesThatOverflow) {
 
 TEST(TransponderCompact, DropsDeletedRecordsAndRepointsServices) {
     auto db = NewDatabase();
-    for (std::uint8_t i = 0; i < 5; ++i) test::PushTransponder(*db, test::MakeTransponder(i == 2 ? 0xFF : i));
+    for (std::uint8_t i = 0; i < 5; ++i)
+        test::PushTransponder(*db, test::MakeTransponder(i == 2 ? 0xFF : i));
     db->transponders[4].bytes[11] = 0x5A; // a kept record moves with all its bytes
-    for (std::uint16_t link : {0, 1, 2, 3, 4, 5, 3500, 0xFFFF}) test::PushService(*db, test::MakeService(9, link));
+    for (std::uint16_t link : {0, 1, 2, 3, 4, 5, 3500, 0xFFFF})
+        test::PushService(*db, test::MakeService(9, link));
     db->transponders[7].bytes[3] = 0; // garbage behind the count is cleared too
 
     CompactTransponderTable(*db);
     EXPECT_EQ(db->transponderCount, 4);
     EXPECT_EQ(ReadTransponder(*db, 2).Satellite(), 3);
     EXPECT_EQ(ReadTransponder(*db, 3).bytes[11], 0x5A);
-    for (std::size_t i = 4; i < kTransponderCapacity; ++i) ASSERT_EQ(db->transponders[i], FreeTransponderSlot());
+    for (std::size_t i = 4; i < kTransponderCapacity; ++i)
+        ASSERT_EQ(db->transponders[i], FreeTransponderSlot());
     EXPECT_EQ(test::ServiceLinks(*db), (List{0, 1, 0xFFFF, 2, 3, 0xFFFF, 0xFFFF, 0xFFFF}));
     EXPECT_EQ(db->serviceCount, 8); // services of dropped transponders stay
 }
 
 TEST(TransponderDelete, RemovesServicesAndRenumbersLaterLinks) {
     auto db = NewDatabase();
-    for (int i = 0; i < 10; ++i) test::PushTransponder(*db, test::MakeTransponder(i < 9 ? 0 : 1));
-    for (std::uint16_t link : {3, 5, 7, 5, 9, 0xFFFF}) test::PushService(*db, test::MakeService(link, link));
+    for (int i = 0; i < 10; ++i)
+        test::PushTransponder(*db, test::MakeTransponder(i < 9 ? 0 : 1));
+    for (std::uint16_t link : {3, 5, 7, 5, 9, 0xFFFF})
+        test::PushService(*db, test::MakeService(link, link));
     DeleteTransponders(*db, List{5});
     EXPECT_EQ(db->transponderCount, 9);
     EXPECT_EQ(test::ServiceLinks(*db), (List{3, 6, 8, 0xFFFF}));
@@ -141,7 +150,8 @@ TEST(TransponderDelete, RemovingEveryServiceClearsTheWholeServiceTable) {
     db->services[4000].bytes[50] = 1;
     DeleteTransponders(*db, List{0});
     EXPECT_EQ(db->serviceCount, 0);
-    for (const ServiceRecord& s : db->services) ASSERT_EQ(s, EmptyServiceSlot());
+    for (const ServiceRecord& s : db->services)
+        ASSERT_EQ(s, EmptyServiceSlot());
 }
 
 TEST(TransponderDelete, FullTablesGiveTheSameResultAsOneAtATime) {
@@ -172,7 +182,8 @@ TEST(TransponderDelete, FullTablesGiveTheSameResultAsOneAtATime) {
 
 TEST(TransponderText, FecAndPolarity) {
     const char* fec[] = {"None", "1/2", "2/3", "3/4", "5/6", "7/8", "Auto", "Auto"};
-    for (std::uint8_t i = 0; i < 8; ++i) EXPECT_EQ(FecText(i), fec[i]);
+    for (std::uint8_t i = 0; i < 8; ++i)
+        EXPECT_EQ(FecText(i), fec[i]);
     EXPECT_EQ(PolarityText(0), "H");
     EXPECT_EQ(PolarityText(1), "V");
 }

@@ -45,13 +45,15 @@ bool RemoveFavourite(ChannelDatabase& db, const ServiceRecord& service, std::siz
     FavouriteGroupRecord rec = db.config.Group(group);
     const std::size_t count = MemberCount(rec);
     std::size_t pos = 0;
-    while (pos < count && rec.Entry(pos) != service.Number()) ++pos;
+    while (pos < count && rec.Entry(pos) != service.Number())
+        ++pos;
     if (pos == count) return false;
     if (count == 1) {
         ClearFavouriteGroup(db, group);
         return true;
     }
-    for (std::size_t i = pos; i + 1 < count; ++i) rec.SetEntry(i, rec.Entry(i + 1));
+    for (std::size_t i = pos; i + 1 < count; ++i)
+        rec.SetEntry(i, rec.Entry(i + 1));
     rec.SetEntry(count - 1, kNoFavourite);
     rec.SetCount(static_cast<std::uint16_t>(count - 1));
     db.config.SetGroup(group, rec);
@@ -61,7 +63,8 @@ bool RemoveFavourite(ChannelDatabase& db, const ServiceRecord& service, std::siz
 void ClearFavouriteGroup(ChannelDatabase& db, std::size_t group) {
     if (group >= kFavouriteGroupCount) return;
     FavouriteGroupRecord rec = db.config.Group(group);
-    for (std::size_t i = 0; i < kFavouriteCapacity; ++i) rec.SetEntry(i, kNoFavourite);
+    for (std::size_t i = 0; i < kFavouriteCapacity; ++i)
+        rec.SetEntry(i, kNoFavourite);
     rec.SetCount(0);
     db.config.SetGroup(group, rec);
 }
@@ -73,9 +76,11 @@ void MoveFavourite(ChannelDatabase& db, std::size_t from, std::size_t to, std::s
     if (from >= count || to >= count || from == to) return;
     const std::uint16_t moved = rec.Entry(from);
     if (from > to)
-        for (std::size_t i = from; i > to; --i) rec.SetEntry(i, rec.Entry(i - 1));
+        for (std::size_t i = from; i > to; --i)
+            rec.SetEntry(i, rec.Entry(i - 1));
     else
-        for (std::size_t i = from; i < to; ++i) rec.SetEntry(i, rec.Entry(i + 1));
+        for (std::size_t i = from; i < to; ++i)
+            rec.SetEntry(i, rec.Entry(i + 1));
     rec.SetEntry(to, moved);
     db.config.SetGroup(group, rec);
 }
@@ -101,7 +106,8 @@ void ResolveFavourites(ChannelDatabase& db) {
             const std::uint16_t index = entry < kMatchableNumbers ? firstIndex[entry] : kNoFavourite;
             if (index != kNoFavourite) rec.SetEntry(kept++, index);
         }
-        for (std::size_t i = kept; i < kFavouriteCapacity; ++i) rec.SetEntry(i, kNoFavourite);
+        for (std::size_t i = kept; i < kFavouriteCapacity; ++i)
+            rec.SetEntry(i, kNoFavourite);
         rec.SetCount(static_cast<std::uint16_t>(kept));
         db.config.SetGroup(g, rec);
     }

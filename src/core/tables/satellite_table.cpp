@@ -5,18 +5,26 @@ namespace tcn {
 namespace {
 
 constexpr std::uint8_t kInUseBit = 0x01;
-constexpr std::uint8_t kLnbTypeMask = 0x0C;        // flags bits 2-3
-constexpr std::uint8_t kDiseqcMask = 0x3F;         // switching bits 0-5: type and port
-constexpr std::uint8_t kOrientationMask = 0xC0;    // switching bits 6-7
+constexpr std::uint8_t kLnbTypeMask = 0x0C;     // flags bits 2-3
+constexpr std::uint8_t kDiseqcMask = 0x3F;      // switching bits 0-5: type and port
+constexpr std::uint8_t kOrientationMask = 0xC0; // switching bits 6-7
 
+// Only ToneBurst and the two switches use a port.
+bool DiseqcHasPorts(std::uint8_t type) {
+    return type >= kDiseqcToneBurst && type <= kDiseqcSwitch11;
+}
+
+// False when the edit holds a value its field cannot store; such an edit is not applied at all rather
+// than cut down to the field's bits.
 bool EditFitsRecord(const SatelliteEdit& edit) {
     if (edit.position > 0xFFFF) return false;
     if (edit.lnbType > kLnbUser) return false;
-    if (edit.diseqcType && (*edit.diseqcType > kDiseqcGotoX || edit.diseqcPort > 3)) return false;
+    if (edit.diseqcType) {
+        if (*edit.diseqcType > kDiseqcGotoX) return false;
+        if (DiseqcHasPorts(*edit.diseqcType) && edit.diseqcPort > 3) return false;
+    }
     return true;
 }
-
-bool DiseqcHasPorts(std::uint8_t type) { return type >= kDiseqcToneBurst && type <= kDiseqcSwitch11; }
 
 } // namespace
 
@@ -40,9 +48,14 @@ std::string FormatSatellitePosition(const SatelliteRecord& rec) {
     text += static_cast<char>('0' + position % 10);
     text += "  ";
     switch (rec.Orientation()) {
-    case static_cast<std::uint8_t>(Orientation::West): text += 'W'; break;
-    case static_cast<std::uint8_t>(Orientation::East): text += 'E'; break;
-    default: break;
+    case static_cast<std::uint8_t>(Orientation::West):
+        text += 'W';
+        break;
+    case static_cast<std::uint8_t>(Orientation::East):
+        text += 'E';
+        break;
+    default:
+        break;
     }
     return text;
 }
@@ -96,7 +109,7 @@ void ApplySatelliteEdit(ChannelDatabase& db, std::size_t index, const SatelliteE
     rec.SetLnbLow(low);
     rec.SetLnbHigh(high);
 
-    // Only ToneBurst and the two switches use a port; every other type stores Port A.
+    // Types without ports store Port A.
     if (edit.diseqcType) {
         const std::uint8_t type = *edit.diseqcType;
         const std::uint8_t port = DiseqcHasPorts(type) ? edit.diseqcPort : 0;

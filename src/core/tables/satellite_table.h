@@ -51,7 +51,7 @@ std::optional<std::uint8_t> AddSatellite(ChannelDatabase& db);
 
 // Writes an edit into satellite `index` in one step. An invalid User LNB pair turns the satellite into a
 // Universal one. Only slots below satelliteCount can be edited; an edit with a value its field cannot
-// hold (position above 65535, LNB type above 2, DiSEqC type above 5, port above 3) changes nothing.
+// hold (position above 65535, LNB type above 2, DiSEqC type above 5, a used port above 3) changes nothing.
 void ApplySatelliteEdit(ChannelDatabase& db, std::size_t index, const SatelliteEdit& edit);
 
 } // namespace tcn

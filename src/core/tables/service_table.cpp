@@ -83,7 +83,8 @@ void DeleteServicesOnTransponder(ChannelDatabase& db, std::uint16_t t) {
     RemoveServicesIf(db, [t](const ServiceRecord& rec) { return rec.Transponder() == t; });
 }
 
-void RemapServiceTransponders(ChannelDatabase& db, const std::array<std::uint16_t, kTransponderCapacity>& map) {
+void RemapServiceTransponders(ChannelDatabase& db,
+                              const std::array<std::uint16_t, kTransponderCapacity>& map) {
     const std::size_t count = UsedServices(db);
     for (std::size_t i = 0; i < count; ++i) {
         ServiceRecord& rec = db.services[i];
@@ -94,7 +95,8 @@ void RemapServiceTransponders(ChannelDatabase& db, const std::array<std::uint16_
 
 void RenumberServices(ChannelDatabase& db) {
     const std::size_t count = UsedServices(db);
-    for (std::size_t i = 0; i < count; ++i) db.services[i].SetNumber(static_cast<std::uint16_t>(i));
+    for (std::size_t i = 0; i < count; ++i)
+        db.services[i].SetNumber(static_cast<std::uint16_t>(i));
 }
 
 void ToggleServiceLock(ChannelDatabase& db, std::size_t i) {

@@ -52,7 +52,8 @@ void MoveService(ChannelDatabase& db, std::size_t a, std::size_t b);
 void DeleteServicesOnTransponder(ChannelDatabase& db, std::uint16_t t);
 
 // Every service's transponder link becomes map[link]; links at or beyond 3500 become 0xFFFF.
-void RemapServiceTransponders(ChannelDatabase& db, const std::array<std::uint16_t, kTransponderCapacity>& map);
+void RemapServiceTransponders(ChannelDatabase& db,
+                              const std::array<std::uint16_t, kTransponderCapacity>& map);
 
 // Record i gets service number i for every i below the count.
 void RenumberServices(ChannelDatabase& db);

@@ -105,11 +105,13 @@ void CompactTransponderTable(ChannelDatabase& db) {
 }
 
 std::string_view FecText(std::uint8_t fec) {
-    static constexpr std::array<std::string_view, 8> kTexts = {"None", "1/2", "2/3", "3/4",
+    static constexpr std::array<std::string_view, 8> kTexts = {"None", "1/2", "2/3",  "3/4",
                                                                "5/6",  "7/8", "Auto", "Auto"};
     return kTexts[fec & kFecMask];
 }
 
-std::string_view PolarityText(std::uint8_t polarity) { return (polarity & 0x01) ? "V" : "H"; }
+std::string_view PolarityText(std::uint8_t polarity) {
+    return (polarity & 0x01) ? "V" : "H";
+}
 
 } // namespace tcn

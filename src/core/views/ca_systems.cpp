@@ -1,23 +1,34 @@
 #include "views/ca_systems.h"
 
+#include <array>
+#include <utility>
+
 namespace tcn {
 
+namespace {
+
+// The CA systems this program knows by name.
+constexpr std::array<std::pair<std::uint8_t, const char*>, 12> kNamedSystems{{
+    {1, "Mediaguard"},
+    {5, "Viaccess"},
+    {6, "Irdeto"},
+    {9, "NDS"},
+    {11, "Conax"},
+    {13, "CryptoWorks"},
+    {14, "PowerVu"},
+    {23, "beta crypt"},
+    {24, "Nagravision"},
+    {38, "BISS"},
+    {74, "SHL Crypt"},
+    {254, "TPS Crypt 2"},
+}};
+
+} // namespace
+
 std::string CaSystemName(std::uint8_t code) {
-    switch (code) {
-    case 1: return "Mediaguard";
-    case 5: return "Viaccess";
-    case 6: return "Irdeto";
-    case 9: return "NDS";
-    case 11: return "Conax";
-    case 13: return "CryptoWorks";
-    case 14: return "PowerVu";
-    case 23: return "beta crypt";
-    case 24: return "Nagravision";
-    case 38: return "BISS";
-    case 74: return "SHL Crypt";
-    case 254: return "TPS Crypt 2";
-    default: return "CaID " + std::to_string(code);
-    }
+    for (const auto& [known, name] : kNamedSystems)
+        if (known == code) return name;
+    return std::string("CaID ").append(std::to_string(code));
 }
 
 } // namespace tcn

@@ -1,21 +1,24 @@
 #include "views/channel_view.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 
 namespace tcn {
 
 namespace {
 
-constexpr std::string_view kOthersProvider = "Others";     // listed for a provider not beginning with a letter
-constexpr std::string_view kUnknownLanguage = "aud";       // listed for a code not beginning with a letter
-constexpr std::string_view kEmptyProviderFilter = "Others"; // what the provider filter reads for an empty name
-constexpr std::string_view kEmptyLanguageFilter = "???";    // what the language filter reads for an empty code
+// What the lists show for a provider or language code not beginning with a letter.
+constexpr std::string_view kOthersProvider = "Others";
+constexpr std::string_view kUnknownLanguage = "aud";
+// What the filters read for an empty provider or an empty language code.
+constexpr std::string_view kEmptyProviderFilter = "Others";
+constexpr std::string_view kEmptyLanguageFilter = "???";
 constexpr std::size_t kProviderChars = kProviderEntrySize - 1;
 constexpr std::size_t kLanguageChars = kLanguageEntrySize - 1;
 
-bool IsAsciiLetter(std::uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(std::uint8_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // The provider and language fields as the lists and the filters see them. Both cut a text that does
 // not fit a list entry to what fits, so listing and filtering always agree.
@@ -26,10 +29,13 @@ std::string_view LanguageText(const ServiceRecord& s) {
     return FieldText(s.bytes.data() + ServiceRecord::kLanguage, kLanguageEntrySize).substr(0, kLanguageChars);
 }
 
-std::uint64_t LoadLe64(const std::uint8_t* p) { return GetLe32(p) | (std::uint64_t{GetLe32(p + 4)} << 32); }
+std::uint64_t LoadLe64(const std::uint8_t* p) {
+    return GetLe32(p) | (std::uint64_t{GetLe32(p + 4)} << 32);
+}
 std::uint64_t LoadBe64(const std::uint8_t* p) {
     std::uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
+    for (int i = 0; i < 8; ++i)
+        v = (v << 8) | p[i];
     return v;
 }
 // Keeps the first `n` bytes of the text packed in a word (n may lie outside 0..8), zeroing the rest.
@@ -60,7 +66,8 @@ template <std::size_t K> struct PackedText {
         PackedText packed;
         for (std::size_t w = 0; w < packed.words.size(); ++w) {
             const std::uint64_t word = K - 8 * w >= 8 ? LoadLe64(field + 8 * w) : GetLe32(field + 8 * w);
-            packed.words[w] = KeepLe(word, static_cast<std::ptrdiff_t>(length) - static_cast<std::ptrdiff_t>(8 * w));
+            packed.words[w] =
+                KeepLe(word, static_cast<std::ptrdiff_t>(length) - static_cast<std::ptrdiff_t>(8 * w));
         }
         return packed;
     }
@@ -75,7 +82,8 @@ template <std::size_t K> struct PackedText {
     }
     std::size_t Hash() const {
         std::uint64_t h = 0;
-        for (std::uint64_t w : words) h = (h ^ w) * 0x9E3779B97F4A7C15u;
+        for (std::uint64_t w : words)
+            h = (h ^ w) * 0x9E3779B97F4A7C15u;
         return static_cast<std::size_t>(h >> 54); // the ten best-mixed bits
     }
     friend bool operator==(const PackedText&, const PackedText&) = default;
@@ -85,6 +93,8 @@ template <std::size_t K> struct PackedText {
 // that a lookup does not scan the list. Each bucket holds list position + 1, or 0 when empty; at most
 // half the buckets are ever used.
 template <std::size_t K> class TextListBuilder {
+    static_assert(kProviderListCapacity == 500 && kLanguageListCapacity == 500);
+
   public:
     using Entries = std::array<std::array<std::uint8_t, K>, 500>;
     TextListBuilder(Entries& list, std::uint16_t& count) : m_list(list), m_count(count) {}
@@ -168,7 +178,8 @@ NameKey MakeNameKey(const ServiceRecord& s, std::int32_t index) {
     const auto length = static_cast<std::ptrdiff_t>(FieldText(name, ServiceRecord::kNameArea).size());
     NameKey key{{}, index};
     for (std::size_t w = 0; w < 4; ++w)
-        key.words[w] = UpperAscii(KeepBe(LoadBe64(name + 8 * w), length - static_cast<std::ptrdiff_t>(8 * w)));
+        key.words[w] =
+            UpperAscii(KeepBe(LoadBe64(name + 8 * w), length - static_cast<std::ptrdiff_t>(8 * w)));
     return key;
 }
 
@@ -198,7 +209,8 @@ void SortByName(const ChannelDatabase& db, ChannelView& view, bool descending) {
             const int c = CompareNames(a, b);
             return c != 0 ? c < 0 : a.index < b.index;
         });
-    for (std::size_t i = 0; i < keys.size(); ++i) view.slots[i] = keys[i].index;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        view.slots[i] = keys[i].index;
 }
 
 // The language filter: the first three characters agree, stopping early where both end.
@@ -228,8 +240,12 @@ void ApplySortOrder(const ChannelDatabase& db, const ViewSettings& settings, Cha
     const auto& value = settings.additionalValue;
     const std::string_view chosen = FieldText(value.data(), value.size());
     switch (settings.sortOrder) {
-    case kOrderAscending: SortByName(db, view, false); break;
-    case kOrderDescending: SortByName(db, view, true); break;
+    case kOrderAscending:
+        SortByName(db, view, false);
+        break;
+    case kOrderDescending:
+        SortByName(db, view, true);
+        break;
     case kOrderFreeToAir:
         FilterView(db, view, [](const ServiceRecord& s) { return !s.Scrambled(); });
         break;
@@ -259,7 +275,8 @@ void ApplySortOrder(const ChannelDatabase& db, const ViewSettings& settings, Cha
             return LanguageMatches(language.empty() ? kEmptyLanguageFilter : language, chosen);
         });
         break;
-    default: break; // table order
+    default:
+        break; // table order
     }
 }
 
@@ -278,8 +295,10 @@ void RebuildChannelView(const ChannelDatabase& db, const ViewSettings& settings,
     ValueLists& lists = view.lists;
     lists.satellites.fill(kNoSatellite);
     lists.caSystems.fill(0);
-    for (auto& entry : lists.providers) entry.fill(0);
-    for (auto& entry : lists.languages) entry.fill(0);
+    for (auto& entry : lists.providers)
+        entry.fill(0);
+    for (auto& entry : lists.languages)
+        entry.fill(0);
     lists.satelliteCount = lists.caSystemCount = lists.providerCount = lists.languageCount = 0;
 
     ListCollector collector(lists);

@@ -13,7 +13,8 @@ template <std::size_t K> std::string EntryText(const std::array<std::uint8_t, K>
 
 // Position + 1 of the first list entry whose text equals `chosen`, or -1.
 template <std::size_t K, std::size_t N>
-int FindText(const std::array<std::array<std::uint8_t, K>, N>& list, std::size_t count, std::string_view chosen) {
+int FindText(const std::array<std::array<std::uint8_t, K>, N>& list, std::size_t count,
+             std::string_view chosen) {
     for (std::size_t i = 0; i < count; ++i)
         if (FieldText(list[i].data(), K) == chosen) return static_cast<int>(i) + 1;
     return -1;
@@ -41,19 +42,23 @@ std::vector<std::string> AdditionalChoiceTexts(const ChannelView& view, const Vi
     case kOrderCaSystem:
         texts.reserve(1u + lists.caSystemCount);
         texts.emplace_back("All Systems");
-        for (std::size_t i = 0; i < lists.caSystemCount; ++i) texts.push_back(CaSystemName(lists.caSystems[i]));
+        for (std::size_t i = 0; i < lists.caSystemCount; ++i)
+            texts.push_back(CaSystemName(lists.caSystems[i]));
         break;
     case kOrderProvider:
         texts.reserve(1u + lists.providerCount);
         texts.emplace_back("All Providers");
-        for (std::size_t i = 0; i < lists.providerCount; ++i) texts.push_back(EntryText(lists.providers[i]));
+        for (std::size_t i = 0; i < lists.providerCount; ++i)
+            texts.push_back(EntryText(lists.providers[i]));
         break;
     case kOrderLanguage:
         texts.reserve(1u + lists.languageCount);
         texts.emplace_back("All Languages");
-        for (std::size_t i = 0; i < lists.languageCount; ++i) texts.push_back(EntryText(lists.languages[i]));
+        for (std::size_t i = 0; i < lists.languageCount; ++i)
+            texts.push_back(EntryText(lists.languages[i]));
         break;
-    default: break;
+    default:
+        break;
     }
     return texts;
 }

@@ -71,7 +71,8 @@ void SetAdditionalChoice(ViewSettings& settings, const ChannelView& view, int it
         value.fill(0);
         std::copy(lists.languages[k].begin(), lists.languages[k].end(), value.begin());
         break;
-    default: break; // the other orders have no additional list
+    default:
+        break; // the other orders have no additional list
     }
 }
 

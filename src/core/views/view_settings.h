@@ -9,9 +9,9 @@ namespace tcn {
 
 struct ViewSettings {
     bool satelliteFilter = false;
-    std::uint8_t chosenSatellite = 255; // satellite index; 255 = none
-    std::uint8_t viewKind = 0;          // 1 TV, 2 radio (0 until the first reset)
-    std::uint8_t sortOrder = 0;         // 0..7
+    std::uint8_t chosenSatellite = 255;             // satellite index; 255 = none
+    std::uint8_t viewKind = 0;                      // 1 TV, 2 radio (0 until the first reset)
+    std::uint8_t sortOrder = 0;                     // 0..7
     std::array<std::uint8_t, 20> additionalValue{}; // all zero = nothing chosen
     friend bool operator==(const ViewSettings&, const ViewSettings&) = default;
 };

@@ -4,7 +4,15 @@
 
 namespace tcn::test {
 
-std::unique_ptr<ChannelDatabase> NewDatabase() { return std::make_unique<ChannelDatabase>(); }
+std::unique_ptr<ChannelDatabase> NewDatabase() {
+    return std::make_unique<ChannelDatabase>();
+}
+
+std::string IndexedName(std::string_view prefix, std::size_t i) {
+    std::string name(prefix);
+    name += std::to_string(i);
+    return name;
+}
 
 SatelliteRecord MakeSatellite(std::string_view name, std::uint16_t position, std::uint8_t switching) {
     SatelliteRecord rec;
@@ -21,7 +29,7 @@ void PutSatellite(ChannelDatabase& db, std::size_t slot, const SatelliteRecord& 
 
 void AddSatellites(ChannelDatabase& db, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
-        PutSatellite(db, i, MakeSatellite("Sat " + std::to_string(i), static_cast<std::uint16_t>(10 * i)));
+        PutSatellite(db, i, MakeSatellite(IndexedName("Sat ", i), static_cast<std::uint16_t>(10 * i)));
     db.satelliteCount = static_cast<std::uint8_t>(n);
 }
 
@@ -62,25 +70,28 @@ std::uint16_t PushService(ChannelDatabase& db, const ServiceRecord& rec) {
 void FillServices(ChannelDatabase& db, std::size_t n, std::uint16_t transponder) {
     while (db.serviceCount < n) {
         const std::uint16_t i = db.serviceCount;
-        PushService(db, MakeService(i, transponder, "S" + std::to_string(i)));
+        PushService(db, MakeService(i, transponder, IndexedName("S", i)));
     }
 }
 
 std::vector<std::string> ServiceNames(const ChannelDatabase& db) {
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < db.serviceCount; ++i) out.emplace_back(db.services[i].Name());
+    for (std::size_t i = 0; i < db.serviceCount; ++i)
+        out.emplace_back(db.services[i].Name());
     return out;
 }
 
 std::vector<std::uint16_t> ServiceNumbers(const ChannelDatabase& db) {
     std::vector<std::uint16_t> out;
-    for (std::size_t i = 0; i < db.serviceCount; ++i) out.push_back(db.services[i].Number());
+    for (std::size_t i = 0; i < db.serviceCount; ++i)
+        out.push_back(db.services[i].Number());
     return out;
 }
 
 std::vector<std::uint16_t> ServiceLinks(const ChannelDatabase& db) {
     std::vector<std::uint16_t> out;
-    for (std::size_t i = 0; i < db.serviceCount; ++i) out.push_back(db.services[i].Transponder());
+    for (std::size_t i = 0; i < db.serviceCount; ++i)
+        out.push_back(db.services[i].Transponder());
     return out;
 }
 
@@ -96,7 +107,8 @@ std::vector<std::uint16_t> GroupEntries(const ChannelDatabase& db, std::size_t g
     const FavouriteGroupRecord rec = db.config.Group(g);
     std::vector<std::uint16_t> out;
     const std::size_t count = std::min<std::size_t>(rec.Count(), kFavouriteCapacity);
-    for (std::size_t i = 0; i < count; ++i) out.push_back(rec.Entry(i));
+    for (std::size_t i = 0; i < count; ++i)
+        out.push_back(rec.Entry(i));
     return out;
 }
 

@@ -18,14 +18,19 @@ namespace tcn::test {
 // Databases are about 740 KB; tests keep them on the heap.
 std::unique_ptr<ChannelDatabase> NewDatabase();
 
+// `prefix` followed by `i` in decimal: "S" and 12 give "S12".
+std::string IndexedName(std::string_view prefix, std::size_t i);
+
 // Every byte of `rec` from `rng`.
 template <std::size_t N> void FillRandom(ByteImage<N>& rec, std::mt19937& rng) {
     std::uniform_int_distribution<int> byte(0, 255);
-    for (auto& b : rec.bytes) b = static_cast<std::uint8_t>(byte(rng));
+    for (auto& b : rec.bytes)
+        b = static_cast<std::uint8_t>(byte(rng));
 }
 
 // The offsets at which two images differ.
-template <std::size_t N> std::vector<std::size_t> DifferingOffsets(const ByteImage<N>& a, const ByteImage<N>& b) {
+template <std::size_t N>
+std::vector<std::size_t> DifferingOffsets(const ByteImage<N>& a, const ByteImage<N>& b) {
     std::vector<std::size_t> out;
     for (std::size_t i = 0; i < N; ++i)
         if (a.bytes[i] != b.bytes[i]) out.push_back(i);
