@@ -48,8 +48,8 @@ struct FullDemoFile {
         previousDir = std::filesystem::current_path();
         std::filesystem::current_path(dir);
         path = (dir / "full.TCN").string();
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
-                                                    static_cast<std::streamsize>(image.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     }
     ~FullDemoFile() {
         std::error_code ec;

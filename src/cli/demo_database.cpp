@@ -31,11 +31,29 @@ class DemoRandom {
 };
 
 // The non-zero filler of bytes the editor never interprets; where a byte sits decides its value.
-std::uint8_t Filler(std::size_t where) { return static_cast<std::uint8_t>(0x80 | ((where * 29 + 7) & 0x7F)); }
+std::uint8_t Filler(std::size_t where) {
+    return static_cast<std::uint8_t>(0x80 | ((where * 29 + 7) & 0x7F));
+}
+
+// The texts below are written in UTF-8 for readability; the file holds one byte per letter (ISO-8859-1).
+// Only the letters U+0000 to U+00FF occur, as one or two UTF-8 bytes.
+std::string Latin1(std::string_view utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0xC0 && i + 1 < utf8.size()) {
+            const auto next = static_cast<unsigned char>(utf8[++i]);
+            out.push_back(static_cast<char>(((c & 0x03) << 6) | (next & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
 
 constexpr std::uint8_t kWest = 1, kEast = 2;
 constexpr std::uint8_t kLnbUniversal = 0, kLnbNormal = 1, kLnbUser = 2;
-constexpr std::uint8_t kDiseqcNone = 0, kToneBurst = 1, kSwitch10 = 2, kSwitch11 = 3, kMotor = 4, kGotoX = 5;
+constexpr std::uint8_t kDiseqcNone = 0, kToneBurst = 1, kSwitch10 = 2, kSwitch11 = 3, kMotor = 4; // 5: Goto X
 
 struct DemoSatellite {
     std::string_view name;
@@ -61,7 +79,8 @@ constexpr std::array<DemoSatellite, 8> kRealSatellites{{
 
 // The whole degrees, a point and the tenth, then W or E: the way a position reads in a name.
 std::string PositionText(std::uint16_t position, std::uint8_t orientation) {
-    return std::to_string(position / 10) + "." + std::to_string(position % 10) + (orientation == kWest ? "W" : "E");
+    return std::to_string(position / 10) + "." + std::to_string(position % 10) +
+           (orientation == kWest ? "W" : "E");
 }
 
 // The further satellites of the full demo: positions spread over the arc, with every LNB and DiSEqC kind.
@@ -70,8 +89,8 @@ DemoSatellite GeneratedSatellite(std::size_t slot, std::string& nameStore) {
     DemoSatellite s{};
     s.position = static_cast<std::uint16_t>(15 + 25 * k);
     s.orientation = (k % 3 == 2) ? kWest : kEast;
-    static constexpr std::array<std::uint8_t, 5> lnbTypes{kLnbUniversal, kLnbUniversal, kLnbNormal, kLnbUniversal,
-                                                          kLnbUser};
+    static constexpr std::array<std::uint8_t, 5> lnbTypes{kLnbUniversal, kLnbUniversal, kLnbNormal,
+                                                          kLnbUniversal, kLnbUser};
     s.lnbType = lnbTypes[k % lnbTypes.size()];
     if (s.lnbType == kLnbNormal) {
         s.lnbLow = 5150, s.lnbHigh = 5750;
@@ -81,9 +100,9 @@ DemoSatellite GeneratedSatellite(std::size_t slot, std::string& nameStore) {
         s.lnbLow = 9750, s.lnbHigh = 10600;
     }
     s.diseqc = static_cast<std::uint8_t>(k % 6);
-    s.port = s.diseqc == kToneBurst ? static_cast<std::uint8_t>(k % 2)
+    s.port = s.diseqc == kToneBurst                             ? static_cast<std::uint8_t>(k % 2)
              : (s.diseqc == kSwitch10 || s.diseqc == kSwitch11) ? static_cast<std::uint8_t>(k % 4)
-                                                                 : 0;
+                                                                : 0;
     nameStore = "Orbit " + PositionText(s.position, s.orientation);
     s.name = nameStore;
     return s;
@@ -95,10 +114,13 @@ SatelliteRecord MakeSatellite(const DemoSatellite& s, std::size_t slot) {
     r.SetU16(SatelliteRecord::kLnbLow, s.lnbLow);
     r.SetU16(SatelliteRecord::kLnbHigh, s.lnbHigh);
     r.SetU16(SatelliteRecord::kPosition, s.position);
-    for (std::size_t i = 26; i < 35; ++i) r.SetU8(i, Filler(slot * 40 + i));
+    for (std::size_t i = 26; i < 35; ++i)
+        r.SetU8(i, Filler(slot * 40 + i));
     r.SetU8(SatelliteRecord::kFlags, static_cast<std::uint8_t>(0x01 | (s.lnbType << 2)));
-    r.SetU8(SatelliteRecord::kSwitching, static_cast<std::uint8_t>(s.diseqc | (s.port << 4) | (s.orientation << 6)));
-    for (std::size_t i = 37; i < 40; ++i) r.SetU8(i, Filler(slot * 40 + i));
+    r.SetU8(SatelliteRecord::kSwitching,
+            static_cast<std::uint8_t>(s.diseqc | (s.port << 4) | (s.orientation << 6)));
+    for (std::size_t i = 37; i < 40; ++i)
+        r.SetU8(i, Filler(slot * 40 + i));
     return r;
 }
 
@@ -107,8 +129,10 @@ SatelliteRecord MakeSatellite(const DemoSatellite& s, std::size_t slot) {
 void FillSatellites(ChannelDatabase& db, std::size_t count) {
     for (std::size_t i = ConfigBuffer::kSatelliteTable - 32; i < ConfigBuffer::kSatelliteTable; ++i)
         db.config.SetU8(i, Filler(i));
-    const std::size_t tail = ConfigBuffer::kFavouriteGroups + kFavouriteGroupCount * sizeof(FavouriteGroupRecord);
-    for (std::size_t i = tail; i < kConfigBlockSize; ++i) db.config.SetU8(i, Filler(i));
+    const std::size_t tail =
+        ConfigBuffer::kFavouriteGroups + kFavouriteGroupCount * sizeof(FavouriteGroupRecord);
+    for (std::size_t i = tail; i < kConfigBlockSize; ++i)
+        db.config.SetU8(i, Filler(i));
 
     std::string nameStore;
     for (std::size_t slot = 0; slot < kSatelliteCapacity; ++slot) {
@@ -118,8 +142,10 @@ void FillSatellites(ChannelDatabase& db, std::size_t count) {
             db.config.SetSatellite(slot, MakeSatellite(s, slot));
         } else {
             SatelliteRecord free;
-            for (std::size_t i = 26; i < 35; ++i) free.SetU8(i, Filler(slot * 40 + i));
-            for (std::size_t i = 37; i < 40; ++i) free.SetU8(i, Filler(slot * 40 + i));
+            for (std::size_t i = 26; i < 35; ++i)
+                free.SetU8(i, Filler(slot * 40 + i));
+            for (std::size_t i = 37; i < 40; ++i)
+                free.SetU8(i, Filler(slot * 40 + i));
             db.config.SetSatellite(slot, free);
         }
     }
@@ -145,7 +171,8 @@ void FillTransponders(ChannelDatabase& db, const std::vector<std::size_t>& perSa
             r.SetU16(2, j % 4 == 0 ? 0 : static_cast<std::uint16_t>(Filler(j) | (Filler(s) << 8)));
             r.SetU32(TransponderRecord::kFrequency, mhz * 1000);
             r.SetU16(TransponderRecord::kSymbolRate, symbolRates[(s + j / 3) % symbolRates.size()]);
-            std::uint8_t tuning = static_cast<std::uint8_t>(fecs[(s * 5 + j) % fecs.size()] | (polarity << 3) | 0x30);
+            std::uint8_t tuning =
+                static_cast<std::uint8_t>(fecs[(s * 5 + j) % fecs.size()] | (polarity << 3) | 0x30);
             if (j % 5 == 4) tuning |= 0x40;
             r.SetU8(TransponderRecord::kTuningFlags, tuning);
             r.SetU8(11, Filler(s * 199 + j * 3));
@@ -174,28 +201,27 @@ struct Provider {
     std::string_view language;
 };
 
-// Invented broadcasters with the language they use. A few names carry ISO-8859-1 letters; one is longer
+// Invented broadcasters with the language they use. A few names carry letters beyond ASCII; one is longer
 // than the 20 characters the editor writes, as files made elsewhere may hold.
 constexpr std::array<Provider, 13> kProviders{{
     {"Northern Lights", "eng"},
     {"Albion Digital", "eng"},
     {"Rheinland Rundfunk", "deu"},
-    {"M\xFC" "nchner Medien", "deu"},
-    {"T\xE9" "l\xE9" " Ouest", "fra"},
-    {"Canal Lumi\xE8" "re", "fra"},
+    {"Münchner Medien", "deu"},
+    {"Télé Ouest", "fra"},
+    {"Canal Lumière", "fra"},
     {"Rete Adriatica", "ita"},
-    {"Se\xF1" "al Ib\xE9" "rica", "spa"},
-    {"Krak\xF3" "w Media", "pol"},
+    {"Señal Ibérica", "spa"},
+    {"Kraków Media", "pol"},
     {"Gulf Wave", "ara"},
     {"Orbit Free", ""},
     {"", ""},
     {"Northern Lights Media Group Limited", "eng"},
 }};
 
-constexpr std::array<std::string_view, 20> kBrands{"Nova",   "Aurora", "Meridian", "Polaris", "Zenit",
-                                                   "Atlas",  "Vega",   "Orion",    "Helios",  "Boreal",
-                                                   "Terra",  "Lumen",  "Kestrel",  "Cobalt",  "Alpen",
-                                                   "Adria",  "Baltic", "Levant",   "Solstice", "Horizon"};
+constexpr std::array<std::string_view, 20> kBrands{
+    "Nova",  "Aurora", "Meridian", "Polaris", "Zenit", "Atlas", "Vega",   "Orion",  "Helios",   "Boreal",
+    "Terra", "Lumen",  "Kestrel",  "Cobalt",  "Alpen", "Adria", "Baltic", "Levant", "Solstice", "Horizon"};
 
 struct TvGenre {
     std::string_view word;
@@ -214,11 +240,11 @@ constexpr std::array<TvGenre, 12> kTvGenres{{{"News", Genre::News},
                                              {"Comedy", Genre::Other},
                                              {"Science", Genre::Documentary}}};
 constexpr std::array<std::string_view, 6> kSuffixes{"", " HD", " 2", " +1", " Plus", " UHD"};
-constexpr std::array<std::string_view, 8> kRadioGenres{"Pop", "Rock", "Jazz", "Classic", "Talk", "Hits", "Folk", "Country"};
-// Whole names with ISO-8859-1 letters, used now and then instead of a composed one.
-constexpr std::array<std::string_view, 6> kAccentedNames{
-    "T\xE9" "l\xE9" " Soleil", "M\xFC" "nchen Eins", "Se\xF1" "al Norte", "Krak\xF3" "w Info",
-    "\xC9" "cran Libre", "Fu\xDF" "ball Live"};
+constexpr std::array<std::string_view, 8> kRadioGenres{"Pop",  "Rock", "Jazz", "Classic",
+                                                       "Talk", "Hits", "Folk", "Country"};
+// Whole names with letters beyond ASCII, used now and then instead of a composed one.
+constexpr std::array<std::string_view, 6> kAccentedNames{"Télé Soleil", "München Eins", "Señal Norte",
+                                                         "Kraków Info", "Écran Libre",  "Fußball Live"};
 constexpr std::array<std::uint8_t, 10> kCaCodes{1, 5, 6, 9, 11, 13, 24, 38, 66, 254};
 
 // Builds `count` services on the transponders 0 to transponderCount-1 and returns each one's genre.
@@ -242,11 +268,12 @@ std::vector<Genre> FillServices(ChannelDatabase& db, std::size_t count, DemoRand
                                 : std::string(brand) + " " + std::string(word) + " FM";
         } else if (rng.OneIn(20)) {
             genre = Genre::Other;
-            name = kAccentedNames[rng.Below(kAccentedNames.size())];
+            name = Latin1(kAccentedNames[rng.Below(kAccentedNames.size())]);
         } else {
             const TvGenre& g = kTvGenres[rng.Below(kTvGenres.size())];
             genre = g.genre;
-            name = std::string(brand) + " " + std::string(g.word) + std::string(kSuffixes[rng.Below(kSuffixes.size())]);
+            name = std::string(brand) + " " + std::string(g.word) +
+                   std::string(kSuffixes[rng.Below(kSuffixes.size())]);
         }
         genres.push_back(genre);
 
@@ -255,14 +282,18 @@ std::vector<Genre> FillServices(ChannelDatabase& db, std::size_t count, DemoRand
         if (scrambled) {
             const std::size_t systems = 1 + rng.Below(3);
             for (std::size_t c = 0; c < systems; ++c)
-                r.SetU8(ServiceRecord::kCa + rng.Below(ServiceRecord::kCaCount), kCaCodes[rng.Below(kCaCodes.size())]);
-            if (r.Ca(0) == 0 && r.Ca(1) == 0 && r.Ca(2) == 0 && r.Ca(3) == 0) r.SetU8(ServiceRecord::kCa, kCaCodes[0]);
+                r.SetU8(ServiceRecord::kCa + rng.Below(ServiceRecord::kCaCount),
+                        kCaCodes[rng.Below(kCaCodes.size())]);
+            if (r.Ca(0) == 0 && r.Ca(1) == 0 && r.Ca(2) == 0 && r.Ca(3) == 0)
+                r.SetU8(ServiceRecord::kCa, kCaCodes[0]);
         }
+        const std::string providerName = Latin1(provider.name);
         r.SetText(ServiceRecord::kProvider, ServiceRecord::kProviderArea, ServiceRecord::kProviderArea - 1,
-                  provider.name);
+                  providerName);
         // Some receivers leave old bytes behind the provider's terminator; they must survive as they are.
         if (i % 3 == 0) {
-            for (std::size_t b = ServiceRecord::kProvider + provider.name.size() + 1; b < ServiceRecord::kName; ++b)
+            for (std::size_t b = ServiceRecord::kProvider + providerName.size() + 1; b < ServiceRecord::kName;
+                 ++b)
                 r.SetU8(b, Filler(i + b));
         }
         r.SetText(ServiceRecord::kName, ServiceRecord::kNameArea, ServiceRecord::kNameMax, name);
@@ -302,23 +333,25 @@ void FillFavourites(ChannelDatabase& db, const std::vector<Genre>& genres, std::
         {"News", Genre::News, Genre::News},
         {"Sport", Genre::Sport, Genre::Sport},
         {"Documentaries & More", Genre::Documentary, Genre::Other}, // exactly 20 characters, no terminator
-        {"Cin\xE9" "ma", Genre::Cinema, Genre::Kids},
+        {"Cinéma", Genre::Cinema, Genre::Kids},
         {"Radio", Genre::Radio, Genre::Music},
     }};
     for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
         std::vector<std::uint16_t> members;
         for (std::size_t i = 0; i < genres.size(); ++i)
-            if (genres[i] == plans[g].a || genres[i] == plans[g].b) members.push_back(static_cast<std::uint16_t>(i));
+            if (genres[i] == plans[g].a || genres[i] == plans[g].b)
+                members.push_back(static_cast<std::uint16_t>(i));
         // Too few of its genres: top up with other services, none twice.
         for (std::size_t i = 0; members.size() < limit && i < genres.size(); ++i)
-            if (genres[i] != plans[g].a && genres[i] != plans[g].b) members.push_back(static_cast<std::uint16_t>(i));
+            if (genres[i] != plans[g].a && genres[i] != plans[g].b)
+                members.push_back(static_cast<std::uint16_t>(i));
         if (members.size() > limit) members.resize(limit);
         std::rotate(members.begin(), members.begin() + static_cast<std::ptrdiff_t>(members.size() * g / 7),
                     members.end());
 
         FavouriteGroupRecord rec;
-        rec.SetText(FavouriteGroupRecord::kName, FavouriteGroupRecord::kNameSize, FavouriteGroupRecord::kNameSize,
-                    plans[g].name);
+        rec.SetText(FavouriteGroupRecord::kName, FavouriteGroupRecord::kNameSize,
+                    FavouriteGroupRecord::kNameSize, Latin1(plans[g].name));
         rec.SetU16(FavouriteGroupRecord::kCount, static_cast<std::uint16_t>(members.size()));
         for (std::size_t e = 0; e < kFavouriteCapacity; ++e)
             rec.SetEntry(e, e < members.size() ? members[e] : kNoFavourite);
@@ -339,7 +372,8 @@ ChannelDatabase BuildDemoDatabase(bool full) {
     if (full) {
         // 3500 over 80 satellites: 43 each, one more for the first 60.
         for (std::size_t s = 0; s < satellites; ++s)
-            perSatellite[s] = kTransponderCapacity / satellites + (s < kTransponderCapacity % satellites ? 1 : 0);
+            perSatellite[s] =
+                kTransponderCapacity / satellites + (s < kTransponderCapacity % satellites ? 1 : 0);
     } else {
         static constexpr std::array<std::size_t, 8> counts{22, 20, 18, 16, 14, 12, 10, 8};
         std::copy(counts.begin(), counts.end(), perSatellite.begin());

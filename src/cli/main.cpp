@@ -9,15 +9,17 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    CLI::App app{"tcntool: checks, dumps and re-saves channel files (.TCN) of the satellite receiver, the way "
-                 "the editor opens and saves them, and writes a demo channel file.\n"
-                 "Exit codes: 0 success, 1 usage error, 2 file refused or not written."};
+    CLI::App app{
+        "tcntool: checks, dumps and re-saves channel files (.TCN) of the satellite receiver, the way "
+        "the editor opens and saves them, and writes a demo channel file.\n"
+        "Exit codes: 0 success, 1 usage error, 2 file refused or not written."};
     app.require_subcommand(1);
 
     std::string checkPath;
     CLI::App* check = app.add_subcommand(
-        "check", "Open FILE as the editor does; print each status text as 'status: <text>' and each message box "
-                 "as 'message: [<caption>] <text>'. Exit 0 when the file loads, 2 when it is refused.");
+        "check",
+        "Open FILE as the editor does; print each status text as 'status: <text>' and each message box "
+        "as 'message: [<caption>] <text>'. Exit 0 when the file loads, 2 when it is refused.");
     check->add_option("FILE", checkPath, "channel file (.TCN)")->required();
 
     std::string dumpPath;
@@ -28,17 +30,20 @@ int main(int argc, char** argv) {
 
     std::string savePath;
     CLI::App* save = app.add_subcommand(
-        "save", "Open FILE, then save it as NEW_<name> in the same folder, printing the status and message lines "
-                "of both. Exit 0 when the new file was created, 2 otherwise.");
+        "save",
+        "Open FILE, then save it as NEW_<name> in the same folder, printing the status and message lines "
+        "of both. Exit 0 when the new file was created, 2 otherwise.");
     save->add_option("FILE", savePath, "channel file (.TCN)")->required();
 
     std::string demoPath;
     bool full = false;
     CLI::App* demo = app.add_subcommand(
-        "demo", "Write a demo channel file to OUT: real satellite positions, typical transponders, a few hundred "
-                "services and five favourite groups; the same bytes on every run.");
-    demo->add_flag("--full", full, "fill every table to capacity (80 satellites, 3500 transponders, "
-                                   "5000 services, five groups of 200)");
+        "demo",
+        "Write a demo channel file to OUT: real satellite positions, typical transponders, a few hundred "
+        "services and five favourite groups; the same bytes on every run.");
+    demo->add_flag("--full", full,
+                   "fill every table to capacity (80 satellites, 3500 transponders, "
+                   "5000 services, five groups of 200)");
     demo->add_option("OUT", demoPath, "file to write")->required();
 
     try {

@@ -98,7 +98,8 @@ nlohmann::ordered_json DatabaseToJson(const ChannelDatabase& db) {
         j["audio_pid"] = s.AudioPid();
         j["pcr_pid"] = s.PcrPid();
         Json ca = Json::array();
-        for (std::size_t c = 0; c < ServiceRecord::kCaCount; ++c) ca.push_back(s.Ca(c));
+        for (std::size_t c = 0; c < ServiceRecord::kCaCount; ++c)
+            ca.push_back(s.Ca(c));
         j["ca"] = std::move(ca);
         j["language"] = Latin1ToUtf8(s.Language());
         j["flags"] = s.Flags();
@@ -115,12 +116,37 @@ nlohmann::ordered_json DatabaseToJson(const ChannelDatabase& db) {
         j["name"] = Latin1ToUtf8(group.Name());
         j["count"] = count;
         Json entries = Json::array();
-        for (std::size_t e = 0; e < count; ++e) entries.push_back(group.Entry(e));
+        for (std::size_t e = 0; e < count; ++e)
+            entries.push_back(group.Entry(e));
         j["entries"] = std::move(entries);
         favourites.push_back(std::move(j));
     }
     root["favourites"] = std::move(favourites);
     return root;
+}
+
+std::string FormatDump(const nlohmann::ordered_json& root) {
+    std::string out = "{";
+    bool firstKey = true;
+    for (const auto& [key, value] : root.items()) {
+        out += firstKey ? "\n  " : ",\n  ";
+        firstKey = false;
+        out += nlohmann::ordered_json(key).dump() + ": ";
+        if (value.is_array() && !value.empty()) {
+            out += "[";
+            bool firstItem = true;
+            for (const auto& item : value) {
+                out += firstItem ? "\n    " : ",\n    ";
+                firstItem = false;
+                out += item.dump();
+            }
+            out += "\n  ]";
+        } else {
+            out += value.dump();
+        }
+    }
+    out += "\n}\n";
+    return out;
 }
 
 int RunCheck(const std::string& path, std::ostream& out) {
@@ -141,7 +167,7 @@ int RunDump(const std::string& path, std::ostream& out) {
         out << "{\"error\": " << code << "}\n";
         return kExitRefused;
     }
-    out << DatabaseToJson(session.Database()).dump(2) << '\n';
+    out << FormatDump(DatabaseToJson(session.Database()));
     return kExitOk;
 }
 
@@ -169,8 +195,8 @@ int RunDemo(const std::string& outPath, bool full, std::ostream& out, std::ostre
         err << "tcntool: cannot write " << outPath << ": " << e.what() << '\n';
         return kExitRefused;
     }
-    out << "wrote " << outPath << ": " << image.size() << " bytes, " << int{db.satelliteCount} << " satellites, "
-        << db.transponderCount << " transponders, " << db.serviceCount << " services\n";
+    out << "wrote " << outPath << ": " << image.size() << " bytes, " << int{db.satelliteCount}
+        << " satellites, " << db.transponderCount << " transponders, " << db.serviceCount << " services\n";
     return kExitOk;
 }
 

@@ -43,6 +43,10 @@ std::string Latin1ToUtf8(std::string_view bytes);
 // The tables as the JSON object `dump` prints (keys in their documented order).
 nlohmann::ordered_json DatabaseToJson(const ChannelDatabase& db);
 
+// The object as `dump` prints it: one top-level key per line and one array element (a satellite, a
+// transponder, a service, a group) per line, so that the output reads well and greps well.
+std::string FormatDump(const nlohmann::ordered_json& root);
+
 // tcntool check FILE: the open flow, reporting each status and message box as a line.
 int RunCheck(const std::string& path, std::ostream& out);
 // tcntool dump FILE: the open flow, then the tables as one JSON object, or {"error": N} when refused.

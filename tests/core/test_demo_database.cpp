@@ -18,7 +18,9 @@
 namespace tcn {
 namespace {
 
-std::unique_ptr<ChannelDatabase> Demo(bool full) { return std::make_unique<ChannelDatabase>(BuildDemoDatabase(full)); }
+std::unique_ptr<ChannelDatabase> Demo(bool full) {
+    return std::make_unique<ChannelDatabase>(BuildDemoDatabase(full));
+}
 
 class DemoDatabaseTest : public ::testing::TestWithParam<bool> {};
 
@@ -36,7 +38,8 @@ TEST_P(DemoDatabaseTest, EveryLinkNamesSomethingThatExists) {
         EXPECT_LE(mhz, 12750u);
         ++perSatellite[db->transponders[t].Satellite()];
     }
-    for (const auto& [sat, n] : perSatellite) EXPECT_LE(n, 200) << "satellite " << sat;
+    for (const auto& [sat, n] : perSatellite)
+        EXPECT_LE(n, 200) << "satellite " << sat;
     EXPECT_EQ(perSatellite.size(), db->satelliteCount) << "every satellite has transponders";
 
     for (std::size_t i = 0; i < db->serviceCount; ++i) {
@@ -81,7 +84,8 @@ TEST_P(DemoDatabaseTest, IsTheSameOnEveryBuildAndCarriesBytesNobodyInterprets) {
     const auto b = Demo(GetParam());
     EXPECT_EQ(*a, *b);
     // The reserved stretches of the config payload hold no zero byte.
-    for (std::size_t i = 8; i < ConfigBuffer::kSatelliteTable; ++i) EXPECT_NE(a->config.U8(i), 0) << i;
+    for (std::size_t i = 8; i < ConfigBuffer::kSatelliteTable; ++i)
+        EXPECT_NE(a->config.U8(i), 0) << i;
     for (std::size_t i = ConfigBuffer::kFavouriteGroups + 5 * 422; i < kConfigBlockSize; ++i)
         ASSERT_NE(a->config.U8(i), 0) << i;
     EXPECT_NE(a->config.Satellite(0).U8(26), 0);
@@ -119,7 +123,8 @@ TEST(DemoDatabase, FullDemoFillsEveryTableToCapacity) {
     EXPECT_EQ(db->satelliteCount, kSatelliteCapacity);
     EXPECT_EQ(db->transponderCount, kTransponderCapacity);
     EXPECT_EQ(db->serviceCount, kServiceCapacity);
-    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) EXPECT_EQ(db->config.Group(g).Count(), kFavouriteCapacity);
+    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g)
+        EXPECT_EQ(db->config.Group(g).Count(), kFavouriteCapacity);
 }
 
 TEST(DemoDatabase, SmallDemoHasAVarietyOfServices) {
@@ -130,7 +135,8 @@ TEST(DemoDatabase, SmallDemoHasAVarietyOfServices) {
     for (std::size_t i = 0; i < db->serviceCount; ++i) {
         const ServiceRecord& s = db->services[i];
         languages.insert(s.Language());
-        for (std::size_t c = 0; c < 4; ++c) caCodes.insert(s.Ca(c));
+        for (std::size_t c = 0; c < 4; ++c)
+            caCodes.insert(s.Ca(c));
         radio += s.IsRadio();
         locked += s.Locked();
         scrambled += s.Scrambled();

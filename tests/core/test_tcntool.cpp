@@ -19,13 +19,14 @@ using Json = nlohmann::ordered_json;
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
 const std::vector<std::string> kLoadedLines{
-    "status: Config Signature : OK", "status: Config CRC : OK",         "status: TP Signature : OK",
-    "status: TP DataBase : OK",      "status: TP DataBase CRC : OK",    "status: Service Signature : OK",
+    "status: Config Signature : OK", "status: Config CRC : OK",          "status: TP Signature : OK",
+    "status: TP DataBase : OK",      "status: TP DataBase CRC : OK",     "status: Service Signature : OK",
     "status: Service DataBase : OK", "status: Service DataBase CRC : OK"};
 
 TEST(LineReporter, PrintsOneLinePerReportWithoutTheTextsTrailingLineFeed) {
@@ -71,7 +72,8 @@ TEST(DatabaseToJson, ReadsFieldsWithinTheirBoundsAndCodesFromTheirBits) {
     ServiceRecord s;
     s.bytes.fill('P'); // provider fills its 84 bytes, name its 31, language its 4
     s.SetU16(ServiceRecord::kNumber, 7);
-    for (std::size_t c = 0; c < 4; ++c) s.SetU8(ServiceRecord::kCa + c, static_cast<std::uint8_t>(c * 80));
+    for (std::size_t c = 0; c < 4; ++c)
+        s.SetU8(ServiceRecord::kCa + c, static_cast<std::uint8_t>(c * 80));
     s.SetU8(ServiceRecord::kName, 'N');
     s.SetU8(ServiceRecord::kLanguage, 0xE4);
     s.SetU8(ServiceRecord::kKind, 2);
@@ -83,20 +85,23 @@ TEST(DatabaseToJson, ReadsFieldsWithinTheirBoundsAndCodesFromTheirBits) {
     FavouriteGroupRecord g;
     g.SetText(0, 20, 20, "ABCDEFGHIJKLMNOPQRST");
     g.SetU16(FavouriteGroupRecord::kCount, 0xFFFF); // read as a full group
-    for (std::size_t e = 0; e < 200; ++e) g.SetEntry(e, static_cast<std::uint16_t>(e));
+    for (std::size_t e = 0; e < 200; ++e)
+        g.SetEntry(e, static_cast<std::uint16_t>(e));
     db->config.SetGroup(2, g);
 
     const Json j = DatabaseToJson(*db);
     ASSERT_NO_THROW((void)j.dump()); // throws on invalid UTF-8
 
     std::vector<std::string> keys;
-    for (const auto& [key, value] : j.items()) keys.push_back(key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"satellite_count", "satellites", "transponder_count", "transponders",
-                                              "service_count", "services", "favourites"}));
+    for (const auto& [key, value] : j.items())
+        keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"satellite_count", "satellites", "transponder_count",
+                                              "transponders", "service_count", "services", "favourites"}));
 
     const Json& js = j["satellites"][0];
     std::string twentyLetters;
-    for (int i = 0; i < 20; ++i) twentyLetters += "\xC3\xA9";
+    for (int i = 0; i < 20; ++i)
+        twentyLetters += "\xC3\xA9";
     EXPECT_EQ(js["name"], twentyLetters);
     EXPECT_EQ(js["slot"], 0);
     EXPECT_EQ(js["position"], 192);
@@ -159,7 +164,8 @@ TEST_F(ToolCommandsTest, CheckPrintsTheStatusLinesOfALoadAndSucceeds) {
 
 TEST_F(ToolCommandsTest, CheckReportsARefusedFileAndExitsWithTwo) {
     EXPECT_EQ(RunCheck(Damaged(5000), out), kExitRefused);
-    EXPECT_EQ(Lines(out.str()), std::vector<std::string>{"message: [CRC Error] Error[4] : Wrong CRC, The file is corrupted!"});
+    EXPECT_EQ(Lines(out.str()),
+              std::vector<std::string>{"message: [CRC Error] Error[4] : Wrong CRC, The file is corrupted!"});
 
     std::ostringstream missing;
     EXPECT_EQ(RunCheck(dir / "none.TCN", missing), kExitRefused);
@@ -172,6 +178,9 @@ TEST_F(ToolCommandsTest, DumpPrintsTheLoadedTablesAsOneJsonObject) {
     EXPECT_EQ(j, DatabaseToJson(*db));
     EXPECT_EQ(j["satellite_count"], db->satelliteCount);
     EXPECT_EQ(j["services"].size(), db->serviceCount);
+    // One line per key and per record, brackets on their own lines.
+    const std::size_t records = db->satelliteCount + db->transponderCount + db->serviceCount + 5;
+    EXPECT_EQ(Lines(out.str()).size(), 2 + 7 + records + 4);
 }
 
 TEST_F(ToolCommandsTest, DumpOfARefusedFilePrintsTheErrorNumber) {
@@ -187,8 +196,9 @@ TEST_F(ToolCommandsTest, DumpOfARefusedFilePrintsTheErrorNumber) {
 TEST_F(ToolCommandsTest, SaveWritesTheNewFileAndPrintsBothFlows) {
     EXPECT_EQ(RunSave(dir / "demo.TCN", out), kExitOk);
     std::vector<std::string> expected = kLoadedLines;
-    expected.insert(expected.end(), {"status: Saving....", "status: The New TARV Channel File Successfully Created.",
-                                     "message: [Success] NEW_demo.TCN Created", "status: Idle"});
+    expected.insert(expected.end(),
+                    {"status: Saving....", "status: The New TARV Channel File Successfully Created.",
+                     "message: [Success] NEW_demo.TCN Created", "status: Idle"});
     EXPECT_EQ(Lines(out.str()), expected);
     EXPECT_EQ(test::ReadFileBytes(dir / "NEW_demo.TCN"), test::ReadFileBytes(dir / "demo.TCN"));
 }
