@@ -76,11 +76,14 @@ LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter)
         }
 
         // Load into a fresh database; the live one is replaced only when every check passed.
-        auto fresh = std::make_unique<ChannelDatabase>();
-        const int failure = ReadChannelFile(*file, m_files, reporter, DrainMessages, *fresh);
+        if (m_spare)
+            m_spare->Clear();
+        else
+            m_spare = std::make_unique<ChannelDatabase>();
+        const int failure = ReadChannelFile(*file, m_files, reporter, DrainMessages, *m_spare);
         if (failure != kLoadedOk) return refused(failure);
 
-        m_db = std::move(fresh);
+        std::swap(m_db, m_spare);
         if (opened) m_context.SourceHandle = std::move(opened);
         m_context.SourcePath = chosen.path;
         m_context.SourceFolder = chosen.folder;

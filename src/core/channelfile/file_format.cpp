@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -50,13 +51,15 @@ std::vector<std::uint8_t> EncodeTransponderBlock(const ChannelDatabase& db) {
 }
 
 std::vector<std::uint8_t> EncodeServiceBlock(std::uint16_t count, std::span<const std::uint8_t> compressed) {
+    std::array<std::uint8_t, kServiceBlockHead> head{};
+    std::memcpy(head.data(), "-SER", 4);
+    PutLe32(head.data() + 8, static_cast<std::uint32_t>(compressed.size()));
+    PutLe16(head.data() + 12, kServiceVersion);
+    PutLe16(head.data() + 14, count);
+    PutLe32(head.data() + 4, Crc32(compressed, Crc32(head.data() + 8, kServiceBlockHead - 8)));
     std::vector<std::uint8_t> block(kServiceBlockHead + compressed.size());
-    std::memcpy(block.data(), "-SER", 4);
-    PutLe32(block.data() + 8, static_cast<std::uint32_t>(compressed.size()));
-    PutLe16(block.data() + 12, kServiceVersion);
-    PutLe16(block.data() + 14, count);
-    if (!compressed.empty()) std::memcpy(block.data() + 16, compressed.data(), compressed.size());
-    PutLe32(block.data() + 4, Crc32(block.data() + 8, block.size() - 8));
+    std::copy(head.begin(), head.end(), block.begin());
+    std::copy(compressed.begin(), compressed.end(), block.begin() + kServiceBlockHead);
     return block;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 namespace tcn {
@@ -23,8 +24,9 @@ class TempFiles {
     ~TempFiles() {
         m_compressed.reset();
         m_inflated.reset();
-        for (const char* name : {kTempCompressed, kTempInflated})
-            if (m_files.Exists(name)) m_files.Remove(name);
+        // Removed without asking first whether they exist: that question can fail too, and would then
+        // leave a file behind. Removing a name that is not there does nothing.
+        for (const char* name : {kTempCompressed, kTempInflated}) m_files.Remove(name);
     }
     File& Create(std::unique_ptr<File>& slot, const char* name) {
         slot = m_files.Create(name);
@@ -201,8 +203,11 @@ bool ReadServiceBlock(Stream& file, FileSystem& files, Reporter& reporter, const
     }
     reporter.ShowStatus("Service DataBase CRC : OK");
 
+    // The records are read back straight into the table, which holds them back to back.
+    static_assert(sizeof(db.services) == kServiceCapacity * sizeof(ServiceRecord));
+    static_assert(std::is_trivially_copyable_v<ServiceRecord>);
+    auto* const table = reinterpret_cast<std::uint8_t*>(db.services.data());
     const std::size_t wanted = std::size_t{m} * sizeof(ServiceRecord);
-    std::vector<std::uint8_t> inflated(wanted);
     std::size_t inflatedSize = 0;
     {
         TempFiles temps(files);
@@ -219,12 +224,10 @@ bool ReadServiceBlock(Stream& file, FileSystem& files, Reporter& reporter, const
             return false;
         }
         target.Seek(0, SeekOrigin::Begin);
-        inflatedSize = target.ReadFully(inflated.data(), wanted);
+        inflatedSize = target.ReadFully(table, wanted);
     }
     // A payload shorter than its count says is damage, not fewer services.
     if (inflatedSize < wanted) return false;
-    for (std::size_t i = 0; i < m; ++i)
-        std::memcpy(db.services[i].bytes.data(), inflated.data() + i * sizeof(ServiceRecord), sizeof(ServiceRecord));
     db.serviceCount = m;
     return true;
 }

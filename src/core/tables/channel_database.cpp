@@ -15,8 +15,16 @@ ServiceRecord EmptyServiceSlot() {
 }
 
 ChannelDatabase::ChannelDatabase() {
+    Clear();
+}
+
+void ChannelDatabase::Clear() {
+    config.bytes.fill(0);
+    satelliteCount = 0;
     transponders.fill(FreeTransponderSlot());
+    transponderCount = 0;
     services.fill(EmptyServiceSlot());
+    serviceCount = 0;
 }
 
 } // namespace tcn

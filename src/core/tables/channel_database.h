@@ -23,6 +23,8 @@ struct ChannelDatabase {
 
     // A database with nothing loaded: zero config, free transponder slots, empty service slots.
     ChannelDatabase();
+    // Back to the state of a fresh database, without allocating.
+    void Clear();
 
     friend bool operator==(const ChannelDatabase&, const ChannelDatabase&) = default;
 };
