@@ -42,19 +42,6 @@ std::uint64_t LoadBe64(const std::uint8_t* p) {
 std::uint64_t KeepLe(std::uint64_t word, std::ptrdiff_t n) {
     return n >= 8 ? word : n <= 0 ? 0 : word & ((std::uint64_t{1} << (8 * n)) - 1);
 }
-std::uint64_t KeepBe(std::uint64_t word, std::ptrdiff_t n) {
-    return n >= 8 ? word : n <= 0 ? 0 : word & ~(~std::uint64_t{0} >> (8 * n));
-}
-// Maps the bytes a-z of a word to A-Z and leaves every other byte as it is, eight bytes at once.
-std::uint64_t UpperAscii(std::uint64_t word) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-    const std::uint64_t low7 = word & ~kHigh;
-    const std::uint64_t atLeastA = low7 + (0x80 - 'a') * kOnes;    // high bit set where byte >= 'a'
-    const std::uint64_t beyondZ = low7 + (0x80 - 'z' - 1) * kOnes; // high bit set where byte > 'z'
-    const std::uint64_t lower = atLeastA & ~beyondZ & ~word & kHigh;
-    return word - (lower >> 2); // 0x80 >> 2 is the 0x20 between the cases
-}
-
 // A text of a value list entry of K bytes (K a multiple of 4), packed into little-endian words so that
 // looking it up and comparing it needs no byte loops. The bytes behind the text are zero.
 template <std::size_t K> struct PackedText {
@@ -169,17 +156,16 @@ struct NameKey {
     std::int32_t index;
 };
 
-static_assert(ServiceRecord::kName + 32 <= ServiceRecord::kSize);
-
 NameKey MakeNameKey(const ServiceRecord& s, std::int32_t index) {
-    // The last word reaches one byte past the name area, into the language code; it is masked off with
-    // everything else behind the name.
-    const std::uint8_t* name = s.bytes.data() + ServiceRecord::kName;
-    const auto length = static_cast<std::ptrdiff_t>(FieldText(name, ServiceRecord::kNameArea).size());
+    std::array<std::uint8_t, 32> upper{}; // the zero padding sorts a name before its longer relatives
+    const std::string_view name = s.Name();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<std::uint8_t>(name[i]);
+        upper[i] = c >= 'a' && c <= 'z' ? static_cast<std::uint8_t>(c - ('a' - 'A')) : c;
+    }
     NameKey key{{}, index};
     for (std::size_t w = 0; w < 4; ++w)
-        key.words[w] =
-            UpperAscii(KeepBe(LoadBe64(name + 8 * w), length - static_cast<std::ptrdiff_t>(8 * w)));
+        key.words[w] = LoadBe64(upper.data() + 8 * w);
     return key;
 }
 
