@@ -156,6 +156,14 @@ TEST_F(ChannelViewTest, DescendingIsTheReverseOfAscending) {
     std::reverse(ascending.begin(), ascending.end());
     EXPECT_EQ(descending, ascending);
     EXPECT_FALSE(view.reorderingAllowed);
+
+    // Equal names keep table order in "Z - A" too: there the order is not reversed.
+    Add({.name = "B"}); // 6, equal to "b" (0)
+    const Ids withTie = Rebuild();
+    const auto at = [&withTie](int id) {
+        return std::find(withTie.begin(), withTie.end(), id) - withTie.begin();
+    };
+    EXPECT_EQ(at(6), at(0) + 1);
 }
 
 TEST_F(ChannelViewTest, FreeToAirAndScrambledPartitionInTableOrder) {
@@ -329,6 +337,39 @@ TEST_F(ChannelViewTest, SatelliteFilterListsAllSatellitesButValuesOnlyOfItsServi
     EXPECT_EQ(Rebuild(), Ids{});
     EXPECT_EQ(SelectedSatelliteChoice(settings, view), -1);
     EXPECT_TRUE(settings.satelliteFilter);
+}
+
+TEST_F(ChannelViewTest, SatelliteListStopsAtEightySatellitesButEveryServiceShows) {
+    // Transponders may name any satellite byte; 86 distinct satellites have one service each.
+    Add({.transponder = 0});
+    for (std::uint8_t s = 1; s <= 85; ++s)
+        Add({.transponder = AddTransponder(s)});
+    EXPECT_EQ(Rebuild().size(), 86u);
+    EXPECT_EQ(view.lists.satelliteCount, 80);
+    EXPECT_EQ(view.lists.satellites[79], 79);
+    EXPECT_EQ(SatelliteChoiceTexts(db, view).size(), 81u);
+    // A dropped satellite cannot be chosen; its services still show under "All Satellites".
+    SetSatelliteChoice(settings, view, 81, 1);
+    EXPECT_FALSE(settings.satelliteFilter);
+}
+
+TEST_F(ChannelViewTest, ChosenValueThatLeftTheListShowsNoSelectionUntilAllIsChosenAgain) {
+    Add({.scrambled = true, .ca = {5, 0, 0, 0}});
+    Add({.scrambled = true, .ca = {24, 0, 0, 0}});
+    ChooseAdditional(kOrderCaSystem, "Nagravision");
+    EXPECT_EQ(Rebuild(), Ids{1});
+    EXPECT_EQ(SelectedAdditionalChoice(settings, view), 2);
+
+    db.services[1].SetU8(ServiceRecord::kCa, 0); // the only Nagravision service loses it
+    EXPECT_EQ(Rebuild(), Ids{});
+    EXPECT_EQ(AdditionalChoiceTexts(view, settings), (Texts{"All Systems", "Viaccess"}));
+    EXPECT_EQ(SelectedAdditionalChoice(settings, view), -1);
+    EXPECT_EQ(settings.additionalValue[0], 24) << "the choice stays until the user makes another";
+
+    SetAdditionalChoice(settings, view, 0); // "All Systems"
+    EXPECT_EQ(settings.additionalValue, (std::array<std::uint8_t, 20>{}));
+    EXPECT_EQ(Rebuild(), (Ids{0, 1}));
+    EXPECT_EQ(SelectedAdditionalChoice(settings, view), 0);
 }
 
 TEST_F(ChannelViewTest, ReorderingOnlyInTableOrderOverAllSatellites) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 namespace tcn {
 namespace {
@@ -235,6 +236,33 @@ TEST(LoadChain, ServicePayloadMustHoldEveryCountedRecord) {
     EXPECT_EQ(session.Database().serviceCount, 29);
 }
 
+// Remembers how large each file was when it was removed.
+class RemovalSizes : public MemoryFileSystem {
+  public:
+    bool Remove(const std::string& path) override {
+        if (Exists(path)) sizes[path] = Get(path).size();
+        return MemoryFileSystem::Remove(path);
+    }
+    std::map<std::string, std::size_t> sizes;
+};
+
+TEST(LoadChain, PayloadInflatingFarBeyondItsCountNeverFillsTheDisk) {
+    // Two records followed by 8 MiB of zeros: a small zlib stream that inflates over several chunks.
+    const ChannelDatabase db = SampleDatabase(11, 5, 2);
+    FileParts parts = PartsFrom(db);
+    std::vector<std::uint8_t> payload = parts.services;
+    payload.resize(payload.size() + (8u << 20), 0);
+    parts.compressed = test::ZlibCompress(payload);
+    RemovalSizes files;
+    files.Put("/x/BIG.TCN", BuildFile(parts));
+    ChannelFileSession session(files);
+    RecordingReporter reporter;
+    ASSERT_EQ(session.Open("/x/BIG.TCN", reporter).status, LoadStatus::Loaded);
+    EXPECT_EQ(session.Database().serviceCount, 2);
+    EXPECT_EQ(files.sizes.at("TdaT2.tmp"), 2 * sizeof(ServiceRecord)) << "only what the table holds is kept";
+    EXPECT_FALSE(files.Exists("TdaT2.tmp"));
+}
+
 TEST(LoadChain, OversizedServiceCountsAreRefusedBeforeReading) {
     const Lines box = {"message: [List Error] Error[7] : Wrong service List, The file is corrupted!"};
     FileParts tooMany = PartsFrom(ChannelDatabase());
@@ -248,12 +276,14 @@ TEST(LoadChain, OversizedServiceCountsAreRefusedBeforeReading) {
 
 TEST(LoadChain, FilesCutShortWithAConsistentCrcAreRefused) {
     const auto valid = BuildFile(PartsFrom(SampleDatabase(10, 30, 40)));
-    // Cut inside the config block, inside the transponder records, and inside the compressed payload.
+    // Cut inside the config block, inside the transponder block's head and records, inside the service
+    // block's head (before its signature, version and count are complete) and inside the compressed payload.
+    const std::size_t services = 8096 + 360 + 64;
     const struct {
         std::size_t length;
         int code;
-    } cuts[] = {{64, 5}, {66, 5}, {3000, 5}, {8084 + 2, 6}, {8084 + 11, 6}, {8084 + 12 + 100, 6},
-                {8096 + 360 + 64 + 10, 7}, {valid.size() - 1, 7}};
+    } cuts[] = {{64, 5}, {66, 5}, {3000, 5}, {8084 + 2, 6}, {8084 + 6, 6}, {8084 + 11, 6}, {8084 + 112, 6},
+                {services + 2, 7}, {services + 10, 7}, {services + 14, 7}, {valid.size() - 1, 7}};
     for (const auto& cut : cuts) {
         auto file = std::vector<std::uint8_t>(valid.begin(), valid.begin() + static_cast<std::ptrdiff_t>(cut.length));
         test::FixFileCrc(file);

@@ -189,6 +189,13 @@ TEST(SatelliteEdit, ValuesTheRecordCannotHoldAndSlotsNotInUseChangeNothing) {
     e.diseqcPort = 4;
     ApplySatelliteEdit(*db, 0, e);
     EXPECT_EQ(db->config, before);
+    // Even with a count no operation produces, nothing is written past slot 79 (the favourite groups
+    // follow it) and nothing is read there.
+    db->satelliteCount = 255;
+    ApplySatelliteEdit(*db, 80, UniversalEdit("Changed"));
+    EXPECT_EQ(db->config, before);
+    EXPECT_EQ(ReadSatellite(*db, 80), SatelliteRecord{});
+    db->satelliteCount = 2;
 
     e = UniversalEdit("Changed");
     e.position = 65535;

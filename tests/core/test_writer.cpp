@@ -5,10 +5,13 @@
 #include "channelfile/file_format.h"
 #include "channelfile/load_chain.h"
 #include "platform/memory_file_system.h"
+#include "support/db_builders.h"
 #include "support/file_builder.h"
 #include "support/recording_reporter.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace tcn {
 namespace {
@@ -121,6 +124,39 @@ TEST(Writer, ReadOnlyNewFileIsLeftAloneWithLevel8) {
                                      "message: [Error] Level[8] : Couldn't create New TCN File.", "status: Idle"}));
     EXPECT_EQ(o->files.Get("/x/NEW_CH.TCN"), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_TRUE(o->session->Context().SourceHandle) << "the source stays held after Level[8]";
+}
+
+TEST(Writer, ServicesThatDoNotCompressIntoTheBlockFailWithLevel10) {
+    auto o = OpenSample(SampleDatabase(28, 30, 10));
+    ChannelDatabase& db = o->session->Database();
+    // 5000 records of random bytes: their zlib stream is longer than the 690000 bytes the block may hold.
+    std::mt19937 rng(28);
+    db.serviceCount = static_cast<std::uint16_t>(kServiceCapacity);
+    for (ServiceRecord& rec : db.services)
+        test::FillRandom(rec, rng);
+    RecordingReporter reporter;
+    EXPECT_FALSE(o->session->Save(reporter));
+    EXPECT_EQ(reporter.lines,
+              (Lines{"status: Saving....", "status: Error Compressing the DataBase!",
+                     "message: [Compression Error] Level[10] : Error[8] : Couldn't Compress the dat file!",
+                     "status: Idle"}));
+    EXPECT_FALSE(o->session->Context().SourceHandle) << "the source is released, as after a success";
+
+    // What was written before the service block stays, with the placeholder header, and does not load.
+    EXPECT_EQ(o->files.Names(), (std::vector<std::string>{"/x/CH.TCN", "/x/NEW_CH.TCN"}));
+    const std::vector<std::uint8_t> partial = o->files.Get("/x/NEW_CH.TCN");
+    ASSERT_EQ(partial.size(), 64u + 7956 + 64 + 12 + 12 * 30);
+    EXPECT_EQ(GetBe32(partial.data() + 16), 0u);
+    EXPECT_EQ(GetBe32(partial.data() + 60), 0x11223344u);
+    ChannelFileSession other(o->files);
+    EXPECT_EQ(other.Open("/x/NEW_CH.TCN", reporter).status, LoadStatus::Refused);
+
+    // A table that compresses again saves again.
+    db.serviceCount = 4000;
+    std::fill(db.services.begin() + 4000, db.services.end(), EmptyServiceSlot());
+    for (std::size_t i = 0; i < 4000; ++i)
+        db.services[i].bytes.fill(static_cast<std::uint8_t>(i));
+    EXPECT_TRUE(o->session->Save(reporter));
 }
 
 // A file system whose files refuse writes once a byte budget is spent, like a disk that fills up.
