@@ -13,10 +13,6 @@ namespace {
 constexpr const char* kTempServices = "ser.tmp";
 constexpr const char* kTempCompressed = "comp_ser.tmp";
 
-void RemoveIfPresent(FileSystem& files, const std::string& path) {
-    if (files.Exists(path)) files.Remove(path);
-}
-
 std::string FileNameOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -115,9 +111,11 @@ bool WriteNewChannelFile(const std::string& newFilePath, ChannelDatabase& db, st
         // reported as success, and no half-written file or temporary file is left behind.
         out.reset();
         sourceHandle.reset();
-        RemoveIfPresent(files, newFilePath);
-        RemoveIfPresent(files, kTempServices);
-        RemoveIfPresent(files, kTempCompressed);
+        // Removed without asking whether they exist: that question can fail too. Removing a missing name
+        // does nothing.
+        files.Remove(newFilePath);
+        files.Remove(kTempServices);
+        files.Remove(kTempCompressed);
         reporter.ShowMessageBox("Problem writing to file.", "File Error");
         return false;
     }
