@@ -106,6 +106,8 @@ bool WriteNewChannelFile(const std::string& newFilePath, ChannelDatabase& db, st
         PutBe32(header.data() + 60, Crc32(body));
         out->Seek(0, SeekOrigin::Begin);
         WriteAll(*out, header);
+        // "Success" promises a complete file on the medium, not just in the system's cache.
+        out->Sync();
     } catch (const std::exception&) {
         // A failed write (a full disk, a short write) or a temporary file that cannot be made: never
         // reported as success, and no half-written file or temporary file is left behind.

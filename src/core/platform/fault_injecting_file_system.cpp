@@ -31,6 +31,10 @@ class CountedFile final : public File {
         Check(IoCall::Size);
         return m_inner->Size();
     }
+    void Sync() override {
+        Check(IoCall::Sync);
+        m_inner->Sync();
+    }
     std::optional<FileId> Id() const override {
         if (m_state->Fails(IoCall::Id, m_path)) return std::nullopt;
         return m_inner->Id();
@@ -70,6 +74,8 @@ std::string_view IoCallName(IoCall call) {
         return "Seek";
     case IoCall::Size:
         return "Size";
+    case IoCall::Sync:
+        return "Sync";
     }
     return "?";
 }

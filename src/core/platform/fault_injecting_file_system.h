@@ -9,7 +9,7 @@
 //   Exists                                 -> false, as when the name cannot be examined
 //   IdOf, File::Id                         -> no identity
 //   Remove                                 -> false, and nothing is deleted
-//   Read, Write, Seek, Size (of a file)    -> IoError, before the inner file is touched
+//   Read, Write, Seek, Size, Sync (file)   -> IoError, before the inner file is touched
 // Exists, IdOf, Id and Size are counted because the real file system answers them with a system call
 // (stat, fstat) that can fail like any other.
 
@@ -24,7 +24,7 @@
 
 namespace tcn {
 
-enum class IoCall { Open, Create, Exists, Remove, IdOf, Id, Read, Write, Seek, Size };
+enum class IoCall { Open, Create, Exists, Remove, IdOf, Id, Read, Write, Seek, Size, Sync };
 
 // "Open", "Create", ... for messages.
 std::string_view IoCallName(IoCall call);

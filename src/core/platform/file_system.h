@@ -21,6 +21,9 @@ struct FileId {
 class File : public Stream {
   public:
     virtual std::optional<FileId> Id() const = 0;
+    // Puts everything written so far on the medium (a USB stick may be pulled right after a save);
+    // throws IoError when the system reports that it could not.
+    virtual void Sync() {}
 };
 
 class FileSystem {

@@ -77,6 +77,11 @@ class PosixFile final : public File {
         return static_cast<std::int64_t>(st.st_size);
     }
 
+    void Sync() override {
+        while (::fsync(m_fd) != 0)
+            if (errno != EINTR) ThrowIo("cannot flush", m_path, errno);
+    }
+
     std::optional<FileId> Id() const override {
         struct stat st {};
         if (::fstat(m_fd, &st) != 0) return std::nullopt;
