@@ -1,0 +1,40 @@
+#pragma once
+// Everything the window does that is modal or leaves the program: message boxes, the open-file dialog, the
+// chooser dialog's modal run and the desktop's "open". The program uses DesktopPlatform; tests supply their
+// own implementation, so that no test ever waits on a real dialog.
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+namespace tcn {
+
+class TForm2;
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+    // A modal message box with an OK button and no icon; returns when it is dismissed.
+    virtual void ShowMessage(QWidget* parent, const QString& text, const QString& caption) = 0;
+    // The open-file dialog, starting in `startFolder` (empty: the platform's default) and offering one
+    // filter. The chosen path, or an empty text when the user cancelled.
+    virtual QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& startFolder,
+                                   const QString& filter) = 0;
+    // Runs the chooser dialog modally and returns its modal result (1 Confirm, 2 Cancel, 0 closed).
+    virtual int ExecChooser(TForm2& dialog) = 0;
+    // The desktop's "open" for a file or web address; the result is ignored.
+    virtual void OpenExternal(const QUrl& url) = 0;
+};
+
+// The real dialogs and the desktop services of the machine.
+class DesktopPlatform : public Platform {
+  public:
+    void ShowMessage(QWidget* parent, const QString& text, const QString& caption) override;
+    QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& startFolder,
+                           const QString& filter) override;
+    int ExecChooser(TForm2& dialog) override;
+    void OpenExternal(const QUrl& url) override;
+};
+
+} // namespace tcn

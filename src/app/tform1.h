@@ -1,0 +1,89 @@
+#pragma once
+// TForm1, the program's one main window: the banner, the path of the chosen file, Open, Save and Help, the
+// four tab pages and the status line. It owns the file session (the live tables and the chosen file) and
+// reports the load chain's and the writer's statuses and messages. Everything modal or external goes
+// through the Platform it is given, and every file through the FileSystem, so tests build it with their own.
+
+#include "channelfile/channel_file_session.h"
+#include "channelfile/reporter.h"
+#include "page_context.h"
+#include "platform.h"
+
+#include <QDir>
+#include <QMainWindow>
+
+#include <memory>
+
+namespace Ui {
+class TForm1;
+}
+
+namespace tcn {
+
+class SatellitePage;
+class TransponderPage;
+class ChannelPage;
+class FavouritesPage;
+class EditorPage;
+
+class TForm1 : public QMainWindow, public Reporter {
+    Q_OBJECT
+
+  public:
+    static constexpr const char* kCaption = "T.A.R.V R7D Vazu PC Rivavad Irizov V2.0";
+    static constexpr const char* kHomePage = "https://tcnedit.example.org/";
+    static constexpr const char* kOpenFilter = "TARV Channel Files (*.tcn *.TCN)";
+
+    // `workingDirectory` is where the help file is looked for (the program's working directory at start).
+    TForm1(FileSystem& files, Platform& platform, const QString& workingDirectory = QDir::currentPath(),
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    ChannelFileSession& Session() { return m_session; }
+    // Opens `path` as Open does once the dialog has been answered. True when the file loaded.
+    bool OpenFile(const QString& path);
+    // True while a load or a save runs; user input arriving meanwhile is dropped.
+    bool IsBusy() const { return m_busy; }
+
+    SatellitePage* satellitePage() const { return m_satellitePage; }
+    TransponderPage* transponderPage() const { return m_transponderPage; }
+    ChannelPage* channelPage() const { return m_channelPage; }
+    FavouritesPage* favouritesPage() const { return m_favouritesPage; }
+
+    // The status line and message boxes of the load chain and the writer.
+    void ShowStatus(std::string_view text) override;
+    void ShowMessageBox(std::string_view text, std::string_view caption) override;
+
+  public slots:
+    void OpenClick();
+    void SaveClick();
+    void SpeedButton9Click();
+    // Renders the page the user switched to.
+    void PageControl1Change(int index);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The page control switched without rendering (a switch by the program, not by the user).
+    void SwitchPageQuietly(int index);
+    // Runs `flow` as a load or save: events are drained between compression buffers, but user input that
+    // arrives meanwhile is dropped, so no action starts inside another.
+    template <typename Flow> auto RunBusy(Flow flow);
+
+    FileSystem& m_files;
+    Platform& m_platform;
+    ChannelFileSession m_session;
+    PageContext m_context;
+    std::unique_ptr<Ui::TForm1> ui;
+    SatellitePage* m_satellitePage;
+    TransponderPage* m_transponderPage;
+    ChannelPage* m_channelPage;
+    FavouritesPage* m_favouritesPage;
+    EditorPage* m_pages[4];
+    bool m_busy = false;
+    bool m_draining = false;
+    bool m_switchingQuietly = false;
+};
+
+} // namespace tcn

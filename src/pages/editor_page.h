@@ -1,0 +1,23 @@
+#pragma once
+// The common shape of the four tab pages: each is built once with the window and renders itself anew
+// from the tables whenever it becomes the active page.
+
+#include "page_context.h"
+
+#include <QWidget>
+
+namespace tcn {
+
+class EditorPage : public QWidget {
+    Q_OBJECT
+
+  public:
+    EditorPage(PageContext& context, QWidget* parent) : QWidget(parent), m_context(context) {}
+    // What the page change runs for this page: the whole page rebuilt from the tables.
+    virtual void Render() = 0;
+
+  protected:
+    PageContext& m_context;
+};
+
+} // namespace tcn

@@ -1,0 +1,191 @@
+#include "string_grid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+
+namespace tcn {
+
+StringGrid::StringGrid(QWidget* parent) : QTableView(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(20);
+    verticalHeader()->setMinimumSectionSize(10);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setFixedHeight(21);
+}
+
+void StringGrid::setColumns(QAbstractItemModel* gridModel, const QVector<int>& widths) {
+    setModel(gridModel);
+    for (int c = 0; c < widths.size(); ++c) setColumnWidth(c, widths[c]);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { emit currentRowChanged(current.isValid() ? current.row() + 1 : 0); });
+}
+
+int StringGrid::dataRowCount() const { return model() ? model()->rowCount() : 0; }
+
+int StringGrid::currentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void StringGrid::setCurrentRow(int row) { selectRange(row, row, row); }
+
+std::pair<int, int> StringGrid::selectedRange() const {
+    int top = 0, bottom = 0;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        if (!top || range.top() + 1 < top) top = range.top() + 1;
+        if (range.bottom() + 1 > bottom) bottom = range.bottom() + 1;
+    }
+    if (!top) top = bottom = currentRow();
+    return {top, bottom};
+}
+
+void StringGrid::selectRange(int top, int bottom, int current) {
+    const int rows = dataRowCount();
+    if (rows == 0 || !model()) return;
+    top = std::clamp(top, 1, rows);
+    bottom = std::clamp(bottom, top, rows);
+    current = std::clamp(current, 1, rows);
+    const int lastColumn = model()->columnCount() - 1;
+    const QModelIndex currentIndex = model()->index(current - 1, std::max(0, this->currentIndex().column()));
+    selectionModel()->setCurrentIndex(currentIndex, QItemSelectionModel::NoUpdate);
+    selectionModel()->select(QItemSelection(model()->index(top - 1, 0), model()->index(bottom - 1, lastColumn)),
+                             QItemSelectionModel::ClearAndSelect);
+    scrollTo(currentIndex);
+}
+
+void StringGrid::setRowMoving(bool on) {
+    m_rowMoving = on;
+    if (!on) m_dragFrom = 0;
+}
+
+void StringGrid::moveRow(int from, int to) {
+    if (m_rowMoving && from != to && from >= 1 && from <= dataRowCount() && to >= 0 && to <= dataRowCount())
+        emit rowMoved(from, to);
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* event) {
+    if (keyHandler && keyHandler(event)) return;
+    // Ctrl+A belongs to the pages; the view's own "select all" would bypass them.
+    if (event->matches(QKeySequence::SelectAll)) return;
+    QTableView::keyPressEvent(event);
+}
+
+void StringGrid::wheelEvent(QWheelEvent* event) {
+    emit wheelScrolled();
+    QTableView::wheelEvent(event);
+}
+
+int StringGrid::RowAtY(int y) const {
+    if (y < 0) return 0; // over the header row
+    const int row = rowAt(y);
+    return row < 0 ? dataRowCount() : row + 1;
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (m_rowMoving && event->button() == Qt::LeftButton && index.isValid() && index.column() == 0) {
+        // Dragging starts on the number cell and leaves the selection as it is.
+        m_dragFrom = m_dragTo = index.row() + 1;
+        setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragFrom) {
+        m_dragTo = RowAtY(event->position().toPoint().y());
+        viewport()->update();
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragFrom) {
+        const int from = m_dragFrom;
+        const int to = RowAtY(event->position().toPoint().y());
+        m_dragFrom = m_dragTo = 0;
+        viewport()->update();
+        moveRow(from, to);
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) emit cellClicked(index.row() + 1);
+}
+
+void StringGrid::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    if (!m_dragFrom || m_dragTo == m_dragFrom) return;
+    // Where the dragged row will land: a line above the target row (below the header for row 0).
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    const int y = m_dragTo <= 0 ? 1 : rowViewportPosition(m_dragTo - 1) + (m_dragTo > m_dragFrom ? rowHeight(0) : 0);
+    painter.drawLine(0, y, viewport()->width(), y);
+}
+
+TextGridModel::TextGridModel(const QStringList& headers, bool fixedFirstColumn, QObject* parent)
+    : QAbstractTableModel(parent), m_headers(headers), m_fixedFirstColumn(fixedFirstColumn) {
+    m_rows.append(QStringList());
+}
+
+int TextGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows.size(); }
+
+int TextGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_headers.size();
+}
+
+QVariant TextGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_rows.size()) return {};
+    if (role == Qt::DisplayRole) {
+        const QStringList& row = m_rows[index.row()];
+        return index.column() < row.size() ? row[index.column()] : QString();
+    }
+    if (role == Qt::BackgroundRole && m_fixedFirstColumn && index.column() == 0)
+        return QApplication::palette().button();
+    return {};
+}
+
+QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
+        return m_headers[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void TextGridModel::setRows(QVector<QStringList> rows) {
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void TextGridModel::setCell(int row, int column, const QString& text) {
+    if (row < 1 || row > m_rows.size() || column < 0 || column >= m_headers.size()) return;
+    QStringList& cells = m_rows[row - 1];
+    while (cells.size() <= column) cells.append(QString());
+    cells[column] = text;
+    emit dataChanged(index(row - 1, column), index(row - 1, column));
+}
+
+QString TextGridModel::cell(int row, int column) const {
+    if (row < 1 || row > m_rows.size()) return {};
+    const QStringList& cells = m_rows[row - 1];
+    return column >= 0 && column < cells.size() ? cells[column] : QString();
+}
+
+} // namespace tcn

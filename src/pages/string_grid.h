@@ -1,0 +1,97 @@
+#pragma once
+// The grids of the pages: a table view whose rows are counted as the user sees them, from 1 under the
+// header row (row 0), with whole-row selection of one row or one contiguous range, optional row moving by
+// dragging a row's first cell, and hooks for the keys and the mouse wheel that the pages react to.
+//
+// TextGridModel is the model of the small grids (satellites, transponders, favourites): plain texts.
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QTableView>
+#include <QVector>
+
+#include <functional>
+#include <utility>
+
+namespace tcn {
+
+class StringGrid : public QTableView {
+    Q_OBJECT
+    Q_PROPERTY(bool rowMoving READ rowMoving WRITE setRowMoving)
+
+  public:
+    explicit StringGrid(QWidget* parent = nullptr);
+
+    // Sets the model (once) and the column widths in pixels.
+    void setColumns(QAbstractItemModel* model, const QVector<int>& widths);
+
+    // The current row (1 = first data row), or 0 when there is none.
+    int currentRow() const;
+    // Makes `row` the current and only selected row.
+    void setCurrentRow(int row);
+    // The first and last selected rows; the current row when nothing is selected; (0, 0) without rows.
+    std::pair<int, int> selectedRange() const;
+    // Selects rows top to bottom and makes `current` the current row.
+    void selectRange(int top, int bottom, int current);
+    int dataRowCount() const;
+
+    bool rowMoving() const { return m_rowMoving; }
+    void setRowMoving(bool on);
+    // Moves a row as a drag with the mouse would: reports rowMoved(from, to) when moving is on and the
+    // rows differ. Row 0 is the header row.
+    void moveRow(int from, int to);
+
+    // Called first for every key press; returning true means the page handled the key.
+    std::function<bool(QKeyEvent*)> keyHandler;
+
+  signals:
+    // A row was dragged from one row to another (grid rows; 0 is the header row).
+    void rowMoved(int from, int to);
+    // The mouse wheel turned over the grid.
+    void wheelScrolled();
+    // The current row changed (grid rows; 0 for none).
+    void currentRowChanged(int row);
+    // A mouse button was released over a cell, after the selection took the click.
+    void cellClicked(int row);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    int RowAtY(int y) const;
+
+    bool m_rowMoving = false;
+    int m_dragFrom = 0; // grid row being dragged, 0 while no drag runs
+    int m_dragTo = 0;
+};
+
+// Plain texts with a header row; the first column can be drawn like a fixed column.
+class TextGridModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    TextGridModel(const QStringList& headers, bool fixedFirstColumn, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Replaces every row (each a list of cell texts; missing cells are empty).
+    void setRows(QVector<QStringList> rows);
+    // Sets one cell of grid row `row` (1 = first data row).
+    void setCell(int row, int column, const QString& text);
+    QString cell(int row, int column) const;
+
+  private:
+    QStringList m_headers;
+    bool m_fixedFirstColumn;
+    QVector<QStringList> m_rows;
+};
+
+} // namespace tcn

@@ -1,0 +1,91 @@
+// The main window: start-up state, Open (cancelled, refused, loaded), Save in every state, Help and the
+// banner, and the page dispatch.
+
+#include "gui_harness.h"
+#include "demo_database.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace tcn;
+using namespace tcn::test;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void startsWithDisabledPagesOnPageZeroAndIdle() {
+        GuiHarness h;
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("T.A.R.V R7D Vazu PC Rivavad Irizov V2.0"));
+        QCOMPARE(h.window->size(), QSize(700, 699));
+        auto* pages = h.Find<QTabWidget>("PageControl1");
+        QVERIFY(!pages->isEnabled());
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(pages->count(), 4);
+        QCOMPARE(pages->tabText(2), QStringLiteral("Edit Channels"));
+        QCOMPARE(h.Status(), QStringLiteral("Idle"));
+        QVERIFY(h.Find<QPushButton>("Save")->isEnabled());
+        QVERIFY(h.Find<QLineEdit>("Path")->text().isEmpty());
+    }
+
+    void cancellingTheDialogChangesNothing() {
+        GuiHarness h;
+        QVERIFY(!h.OpenThroughDialog(QString()));
+        QVERIFY(h.platform.messages.empty());
+        QCOMPARE(h.Status(), QStringLiteral("Idle"));
+        QVERIFY(h.Find<QLineEdit>("Path")->text().isEmpty());
+    }
+
+    void aWrongExtensionIsRefusedButThePathShowsTheChoice() {
+        GuiHarness h;
+        h.files.Put("/data/list.txt", {1, 2, 3});
+        QVERIFY(!h.OpenThroughDialog(QStringLiteral("/data/list.txt")));
+        QCOMPARE(h.Find<QLineEdit>("Path")->text(), QStringLiteral("/data/list.txt"));
+        QCOMPARE(h.platform.messages.size(), std::size_t{1});
+        QVERIFY(h.platform.LastMessage().startsWith(QStringLiteral("Error[0]")));
+        QVERIFY(!h.Find<QTabWidget>("PageControl1")->isEnabled());
+        // The dialog starts where the last choice was made.
+        h.OpenThroughDialog(QString());
+        QCOMPARE(h.platform.lastStartFolder, QStringLiteral("/data/"));
+    }
+
+    void aGoodFileLoadsOntoPageZero() {
+        GuiHarness h;
+        QVERIFY(h.Load(BuildDemoDatabase(false), QStringLiteral("/data/demo.tcn")));
+        auto* pages = h.Find<QTabWidget>("PageControl1");
+        QVERIFY(pages->isEnabled());
+        QCOMPARE(pages->currentIndex(), 0);
+        QCOMPARE(h.Status(), QStringLiteral("Service DataBase CRC : OK"));
+        QVERIFY(h.platform.messages.empty());
+        QCOMPARE(h.Find<QLineEdit>("Path")->text(), QStringLiteral("/data/demo.tcn"));
+    }
+
+    void saveReportsAndEndsIdleInEveryState() {
+        GuiHarness h;
+        QTest::mouseClick(h.Find<QPushButton>("Save"), Qt::LeftButton);
+        QCOMPARE(h.platform.LastMessage(), QStringLiteral("Level[9] : Couldn't create New TCN File."));
+        QCOMPARE(h.Status(), QStringLiteral("Idle"));
+
+        const ChannelDatabase demo = BuildDemoDatabase(false);
+        QVERIFY(h.Load(demo, QStringLiteral("/data/demo.TCN")));
+        h.platform.Clear();
+        QTest::mouseClick(h.Find<QPushButton>("Save"), Qt::LeftButton);
+        QCOMPARE(h.platform.messages.back().caption, QStringLiteral("Success"));
+        QCOMPARE(h.Status(), QStringLiteral("Idle"));
+        QVERIFY(h.files.Get("/data/NEW_demo.TCN") == h.files.Get("/data/demo.TCN"));
+    }
+
+    void helpAndBannerOpenTheirTargets() {
+        GuiHarness h;
+        QTest::mouseClick(h.Find<QPushButton>("SpeedButton9"), Qt::LeftButton);
+        QTest::mouseClick(h.Find<QWidget>("banner"), Qt::LeftButton);
+        QCOMPARE(h.platform.opened.size(), std::size_t{2});
+        QCOMPARE(h.platform.opened[0], QUrl::fromLocalFile(QStringLiteral("/work/dir/Rivavad Irizov.chm")));
+        QCOMPARE(h.platform.opened[1].scheme(), QStringLiteral("https"));
+        QVERIFY(h.platform.messages.empty());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
