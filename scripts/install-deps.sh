@@ -10,6 +10,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev gcovr
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
+    fonts-dejavu-core
     xvfb xauth x11-apps imagemagick
 )
 

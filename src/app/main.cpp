@@ -5,7 +5,7 @@
 #include "screenshots.h"
 #include "tform1.h"
 
-#include <QMessageBox>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -63,13 +63,14 @@ int main(int argc, char** argv) {
     window.show();
 
     if (!screenshotDir.empty()) {
-        if (!file.empty()) window.OpenFile(QString::fromLocal8Bit(file.c_str()));
+        if (!file.empty()) window.OpenFile(QFileInfo(QString::fromLocal8Bit(file.c_str())).absoluteFilePath());
         for (const QString& path : tcn::TakeScreenshots(window, QString::fromLocal8Bit(screenshotDir.c_str())))
             std::cout << path.toStdString() << '\n';
         return 0;
     }
     if (!file.empty()) {
-        const QString path = QString::fromLocal8Bit(file.c_str());
+        // The path box shows full paths, as after a choice in the open dialog.
+        const QString path = QFileInfo(QString::fromLocal8Bit(file.c_str())).absoluteFilePath();
         QTimer::singleShot(0, &window, [&window, path] { window.OpenFile(path); });
     }
     return app.exec();

@@ -1,10 +1,12 @@
 // The main window: start-up state, Open (cancelled, refused, loaded), Save in every state, Help and the
 // banner, and the page dispatch.
 
-#include "gui_harness.h"
+#include "application.h"
 #include "demo_database.h"
+#include "gui_harness.h"
 
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -85,7 +87,47 @@ class MainWindowTest : public QObject {
         QCOMPARE(h.platform.opened[1].scheme(), QStringLiteral("https"));
         QVERIFY(h.platform.messages.empty());
     }
+
+    void inputArrivingDuringALoadOrSaveIsDropped() {
+        GuiHarness h;
+        QVERIFY(h.Load(BuildDemoDatabase(false)));
+        h.platform.Clear();
+        // A click on Save queued while a compression run drains the queue must not start a save.
+        auto* save = h.Find<QPushButton>("Save");
+        const QPointF centre = save->rect().center();
+        QCoreApplication::postEvent(save, new QMouseEvent(QEvent::MouseButtonPress, centre, save->mapToGlobal(centre),
+                                                         Qt::LeftButton, Qt::LeftButton, {}));
+        QCoreApplication::postEvent(save, new QMouseEvent(QEvent::MouseButtonRelease, centre,
+                                                         save->mapToGlobal(centre), Qt::LeftButton, {}, {}));
+        h.window->Session().DrainMessages();
+        QCoreApplication::processEvents();
+        QVERIFY(h.platform.messages.empty());
+        QVERIFY(h.files.Get("/data/NEW_test.TCN").empty());
+    }
+
+    void anExceptionEscapingAHandlerIsShownAndTheProgramCarriesOn() {
+        auto* app = static_cast<TcnApplication*>(QCoreApplication::instance());
+        QString shown;
+        app->showException = [&](const QString& text) { shown = text; };
+        struct Throwing : QObject {
+            bool event(QEvent* e) override {
+                if (e->type() == QEvent::User) throw std::runtime_error("handler failed");
+                return QObject::event(e);
+            }
+        } receiver;
+        QEvent event(QEvent::User);
+        QCOMPARE(QCoreApplication::sendEvent(&receiver, &event), false);
+        QCOMPARE(shown, QStringLiteral("handler failed"));
+        app->showException = nullptr;
+    }
 };
 
-QTEST_MAIN(MainWindowTest)
+// The program's own application class, so that exceptions escaping a handler can be tested.
+int main(int argc, char** argv) {
+    TcnApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    MainWindowTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_main_window.moc"
