@@ -27,6 +27,15 @@ TEST(SatelliteCount, CountsInUseBitsOverAllSlotsAndStoresTheResult) {
     EXPECT_EQ(db->satelliteCount, 4);
 }
 
+TEST(SatelliteCount, ReadOnlyCountLeavesTheStoredCountAlone) {
+    auto db = NewDatabase();
+    test::PutSatellite(*db, 0, test::MakeSatellite("x", 1));
+    test::PutSatellite(*db, 79, test::MakeSatellite("y", 2));
+    db->satelliteCount = 7;
+    EXPECT_EQ(CountSatellitesInUse(*db), 2);
+    EXPECT_EQ(db->satelliteCount, 7);
+}
+
 TEST(SatelliteAdd, TakesTheNextSlotMarksItWestAndKeepsItsOtherBytes) {
     auto db = NewDatabase();
     std::mt19937 rng(1);

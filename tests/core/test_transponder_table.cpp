@@ -188,5 +188,14 @@ TEST(TransponderText, FecAndPolarity) {
     EXPECT_EQ(PolarityText(1), "V");
 }
 
+TEST(TransponderText, LabelRoundsKilohertzDownToWholeMegahertz) {
+    // Vertical (bit 3), FEC 3/4; the upper tuning bits do not show.
+    EXPECT_EQ(FormatTransponderLabel(test::MakeTransponder(0, 11362500, 27500, 0xFB)),
+              "11362  V  27500  3/4");
+    EXPECT_EQ(FormatTransponderLabel(test::MakeTransponder(0, 999, 0, 0x00)), "0  H  0  None");
+    EXPECT_EQ(FormatTransponderLabel(test::MakeTransponder(0, 0xFFFFFFFF, 65535, 0x07)),
+              "4294967  H  65535  Auto");
+}
+
 } // namespace
 } // namespace tcn

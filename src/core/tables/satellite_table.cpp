@@ -29,10 +29,14 @@ bool EditFitsRecord(const SatelliteEdit& edit) {
 } // namespace
 
 std::uint8_t CountSatellites(ChannelDatabase& db) {
+    db.satelliteCount = CountSatellitesInUse(db);
+    return db.satelliteCount;
+}
+
+std::uint8_t CountSatellitesInUse(const ChannelDatabase& db) {
     std::uint8_t count = 0;
     for (std::size_t slot = 0; slot < kSatelliteCapacity; ++slot)
         if (db.config.Satellite(slot).InUse()) ++count;
-    db.satelliteCount = count;
     return count;
 }
 

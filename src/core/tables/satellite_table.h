@@ -36,6 +36,8 @@ struct SatelliteEdit {
 
 // Counts the slots whose in-use bit is set, over all 80, and stores the result as satelliteCount.
 std::uint8_t CountSatellites(ChannelDatabase& db);
+// The same count without storing it, for readers that must leave the tables alone.
+std::uint8_t CountSatellitesInUse(const ChannelDatabase& db);
 
 // A copy of slot `index`; an all-zero record for an index beyond the 80 slots.
 SatelliteRecord ReadSatellite(const ChannelDatabase& db, std::size_t index);

@@ -114,4 +114,15 @@ std::string_view PolarityText(std::uint8_t polarity) {
     return (polarity & 0x01) ? "V" : "H";
 }
 
+std::string FormatTransponderLabel(const TransponderRecord& rec) {
+    std::string text = std::to_string(rec.Frequency() / 1000);
+    text += "  ";
+    text += PolarityText(rec.Polarity());
+    text += "  ";
+    text += std::to_string(rec.SymbolRate());
+    text += "  ";
+    text += FecText(rec.Fec());
+    return text;
+}
+
 } // namespace tcn

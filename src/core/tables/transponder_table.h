@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,5 +44,8 @@ void CompactTransponderTable(ChannelDatabase& db);
 std::string_view FecText(std::uint8_t fec);
 // "H" for polarity 0, "V" for 1 (only bit 0 counts).
 std::string_view PolarityText(std::uint8_t polarity);
+// "11362  V  27500  3/4": the frequency in whole MHz (kHz / 1000, rounded down), the polarity, the symbol
+// rate and the FEC text, two blanks apart. How the chooser dialog lists a satellite's transponders.
+std::string FormatTransponderLabel(const TransponderRecord& rec);
 
 } // namespace tcn
