@@ -1,16 +1,67 @@
 #pragma once
-// The "FavouritesPage" tab page (being written).
+// The "Edit Favourites" page: one of the five favourite groups in FavGrid, where its entries are
+// reordered by dragging a selected block of rows and deleted with "Delete Selected", the five group names
+// (changed with every keystroke), and one information line per group with its member count.
 
 #include "editor_page.h"
 
+#include <cstddef>
+#include <memory>
+#include <utility>
+
+class QAction;
+class QKeyEvent;
+class QMenu;
+
+namespace Ui {
+class FavouritesPage;
+}
+
 namespace tcn {
+
+class TextGridModel;
 
 class FavouritesPage : public EditorPage {
     Q_OBJECT
 
   public:
     FavouritesPage(PageContext& context, QWidget* parent = nullptr);
+    ~FavouritesPage() override;
+
+    // Relinks the groups to the service table, then fills the page.
     void Render() override;
+
+    // The group shown (0 to 4); it stays chosen across page switches and file opens.
+    std::size_t CurrentGroup() const { return m_currentGroup; }
+
+  private:
+    // Shows CurrentGroup, the names and the information lines, as the tables hold them now.
+    void FillFavouritesPage();
+    // "Choose Group" by the user.
+    void RadioGroup11Click(int index);
+    // A group name edited by the user: stored as typed, nothing else.
+    void GroupNameEdited(std::size_t group, const QString& text);
+    // Remembers the selected rows, which a following drag must start in.
+    void FavGridClick();
+    // The user dragged grid row `from` to grid row `to`: the recorded block moves there.
+    void FavGridRowMoved(int from, int to);
+    // Ctrl+A selects every row; Del runs "Delete Selected" when the shortcut did not reach the action.
+    bool FavGridKeyDown(QKeyEvent* event);
+    // Removes the selected rows' services from the group.
+    void FavDeleteClick();
+    // Resolve, fill, focus the grid and make `row` current: how every change on the grid ends.
+    void RefillAt(int row);
+
+    std::unique_ptr<Ui::FavouritesPage> ui;
+    TextGridModel* m_model;
+    QMenu* m_popupMenu2;
+    QAction* m_favDelete;
+
+    // Page state of the whole run (not reset when a file is opened).
+    std::size_t m_currentGroup = 0;
+    int m_shownCount = 0;
+    bool m_gridFilled = false;
+    std::pair<int, int> m_recordedSelection{0, 0}; // grid rows, as of the last click on the filled grid
 };
 
 } // namespace tcn

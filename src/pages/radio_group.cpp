@@ -7,6 +7,20 @@
 
 namespace tcn {
 
+namespace {
+
+// A radio item that takes a click anywhere in its cell of the group, not only on its circle and caption,
+// as a user of a radio group expects.
+class RadioItem : public QRadioButton {
+  public:
+    using QRadioButton::QRadioButton;
+
+  protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+} // namespace
+
 RadioGroup::RadioGroup(QWidget* parent)
     : QGroupBox(parent), m_buttons(new QButtonGroup(this)), m_layout(new QGridLayout(this)) {
     m_buttons->setExclusive(true);
@@ -32,7 +46,7 @@ void RadioGroup::Rebuild() {
     }
     const int rows = (static_cast<int>(m_items.size()) + m_columns - 1) / m_columns;
     for (int i = 0; i < m_items.size(); ++i) {
-        auto* button = new QRadioButton(m_items[i], this);
+        auto* button = new RadioItem(m_items[i], this);
         button->setObjectName(objectName() + QStringLiteral("Item") + QString::number(i));
         m_buttons->addButton(button, i);
         // Items run down the first column, then down the next.
