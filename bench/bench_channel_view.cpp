@@ -96,7 +96,7 @@ void BM_RefreshChannelView(benchmark::State& state) {
     for (auto _ : state) {
         ResolveFavourites(db);
         RebuildChannelView(db, settings, *view);
-        benchmark::DoNotOptimize(view->slots.data());
+        benchmark::DoNotOptimize(view->entries.data());
         benchmark::ClobberMemory();
     }
     state.counters["rows"] = view->count;
@@ -118,7 +118,7 @@ void BM_RebuildChannelView(benchmark::State& state) {
     SetAdditionalChoice(settings, *view, 2);
     for (auto _ : state) {
         RebuildChannelView(db, settings, *view);
-        benchmark::DoNotOptimize(view->slots.data());
+        benchmark::DoNotOptimize(view->entries.data());
         benchmark::ClobberMemory();
     }
     state.counters["rows"] = view->count;

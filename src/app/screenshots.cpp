@@ -3,8 +3,10 @@
 #include "tform1.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTabWidget>
 
 namespace tcn {
@@ -17,6 +19,23 @@ QString Save(TForm1& window, const QString& folder, const QString& name) {
     return window.grab().save(path) ? path : QString();
 }
 
+// The channel page under "caID" with the first CA system of "Additional List" chosen, set through the
+// controls as a user would set it; the page is left in the table order it started in.
+QString SaveCaSystemView(TForm1& window, const QString& folder) {
+    auto* caId = window.findChild<QRadioButton*>(QStringLiteral("RadioGroup8Item5"));
+    auto* systems = window.findChild<QComboBox*>(QStringLiteral("ComboBox3"));
+    auto* tableOrder = window.findChild<QRadioButton*>(QStringLiteral("RadioGroup8Item0"));
+    if (!caId || !systems || !tableOrder) return {};
+    caId->click();
+    if (systems->count() > 1) {
+        systems->setCurrentIndex(1);
+        emit systems->activated(1);
+    }
+    const QString path = Save(window, folder, QStringLiteral("3-channels-caid"));
+    tableOrder->click();
+    return path;
+}
+
 } // namespace
 
 QStringList TakeScreenshots(TForm1& window, const QString& folder) {
@@ -27,6 +46,7 @@ QStringList TakeScreenshots(TForm1& window, const QString& folder) {
     for (int i = 0; i < 4; ++i) {
         pages->setCurrentIndex(i);
         written << Save(window, folder, QString::fromLatin1(names[i]));
+        if (i == 2) written << SaveCaSystemView(window, folder);
     }
     pages->setCurrentIndex(0);
     written.removeAll(QString());

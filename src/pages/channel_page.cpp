@@ -1,9 +1,380 @@
 #include "channel_page.h"
 
+#include "artwork.h"
+#include "channel_grid_model.h" // also the channel view and its actions
+#include "latin1_validator.h"
+#include "tables/favourite_groups.h"
+#include "tables/service_table.h"
+#include "tform2.h"
+#include "ui_channel_page.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+
+#include <algorithm>
+
 namespace tcn {
 
-ChannelPage::ChannelPage(PageContext& context, QWidget* parent) : EditorPage(context, parent) {}
+namespace {
 
-void ChannelPage::Render() {}
+constexpr int kGroupCount = 5;
+
+QStringList ToQt(const std::vector<std::string>& texts) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& text : texts)
+        list.append(FromBytes(text));
+    return list;
+}
+
+// Refills a combo box only when its texts change: the result is the same as clearing and filling it.
+void FillCombo(QComboBox* box, QStringList& shown, const QStringList& texts) {
+    if (texts == shown && box->count() == texts.size()) return;
+    box->clear();
+    box->addItems(texts);
+    shown = texts;
+}
+
+} // namespace
+
+ChannelPage::ChannelPage(PageContext& context, QWidget* parent)
+    : EditorPage(context, parent), ui(std::make_unique<Ui::ChannelPage>()),
+      m_view(std::make_unique<ChannelView>()) {
+    ui->setupUi(this);
+
+    // The grid: one model over the channel view, the check mark drawn by a delegate in columns 2 to 7.
+    m_model = new ChannelGridModel(this);
+    StringGrid* grid = ui->ChGrid;
+    grid->setColumns(m_model, {40, 157, 40, 40, 40, 40, 40, 40});
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The window holds the check mark in its hidden "Select" image.
+    const auto* select =
+        context.Window() ? context.Window()->findChild<QLabel*>(QStringLiteral("Select")) : nullptr;
+    const QPixmap mark = select && !select->pixmap().isNull() ? select->pixmap() : CheckMarkPixmap();
+    auto* marks = new CheckMarkDelegate(mark, this);
+    for (int c = ChannelGridModel::kLockColumn; c < ChannelGridModel::kColumns; ++c)
+        grid->setItemDelegateForColumn(c, marks);
+    grid->keyHandler = [this](QKeyEvent* event) { return GridKey(event); };
+
+    // The lists open wider than the boxes, so that long satellite and provider names can be read.
+    ui->ComboBox2->view()->setMinimumWidth(200);
+    ui->ComboBox3->view()->setMinimumWidth(200);
+    MakeLatin1Field(ui->chName, 30);
+    MakeLatin1Field(ui->proName, 20);
+
+    // The popup menu; its shortcuts work while the grid has the focus.
+    m_popup = new QMenu(this);
+    m_popup->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto makeAction = [this, grid](const QString& name, const QString& caption,
+                                         const QKeySequence& keys) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(name);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        m_popup->addAction(action);
+        grid->addAction(action);
+        return action;
+    };
+    m_lock = makeAction(QStringLiteral("Lock"), QStringLiteral("Lock/Unlock Selected"),
+                        QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(m_lock, &QAction::triggered, this, &ChannelPage::ToggleLockSelected);
+    for (int g = 1; g <= kGroupCount; ++g) {
+        m_favourites[g - 1] =
+            makeAction(QStringLiteral("Fav%1").arg(g), QStringLiteral("Add to/Remove from Fav%1").arg(g),
+                       QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_F1 + g - 1)));
+        connect(m_favourites[g - 1], &QAction::triggered, this, [this, g] { ToggleFavouriteSelected(g); });
+    }
+    m_delete = makeAction(QStringLiteral("DeleteCh"), QStringLiteral("Delete Selected"),
+                          QKeySequence(Qt::Key_Delete));
+    connect(m_delete, &QAction::triggered, this, &ChannelPage::DeleteSelectedServices);
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this,
+            [this, grid](const QPoint& pos) { m_popup->popup(grid->viewport()->mapToGlobal(pos)); });
+
+    // The edit group always shows the stored service of the current row.
+    connect(grid, &StringGrid::currentRowChanged, this, [this] {
+        if (m_gridFilled) ShowCurrentService();
+    });
+    connect(grid, &StringGrid::wheelScrolled, this, [this] {
+        if (m_gridFilled) ShowCurrentService();
+    });
+    connect(grid, &StringGrid::cellClicked, this, [this] {
+        if (!m_gridFilled) return;
+        RecordSelection();
+        ShowCurrentService();
+    });
+    connect(grid, &StringGrid::rowMoved, this, &ChannelPage::MoveSelectedRows);
+    connect(ui->SpeedButton8, &QPushButton::clicked, this, &ChannelPage::ApplyChanges);
+
+    // Sort Options: only a user's choice runs a handler (filling and selecting them does not).
+    connect(ui->RadioGroup7, &RadioGroup::itemClicked, this, &ChannelPage::RadioGroup7Click);
+    connect(ui->ComboBox2, &QComboBox::activated, this, &ChannelPage::ComboBox2Change);
+    connect(ui->RadioGroup8, &RadioGroup::itemClicked, this, &ChannelPage::RadioGroup8Click);
+    connect(ui->ComboBox3, &QComboBox::activated, this, &ChannelPage::ComboBox3Change);
+
+    m_model->Show(nullptr, nullptr);
+    ResetServiceEditor();
+    ui->ComboBox3->setEnabled(false);
+}
+
+ChannelPage::~ChannelPage() = default;
+
+void ChannelPage::Render() {
+    RefreshChannelPage();
+}
+
+void ChannelPage::RefreshChannelPage() {
+    ChannelDatabase& db = m_context.Db();
+    ResolveFavourites(db);
+    RebuildChannelView(db, m_context.Session().View(), *m_view);
+    FillViewChoices();
+    SelectViewChoices();
+    FillChannelGrid();
+}
+
+void ChannelPage::FillViewChoices() {
+    const ViewSettings& settings = m_context.Session().View();
+    ui->RadioGroup7->setItemIndex(settings.viewKind - 1);
+    FillCombo(ui->ComboBox2, m_satelliteTexts, ToQt(SatelliteChoiceTexts(m_context.Db(), *m_view)));
+    ui->RadioGroup8->setItemIndex(settings.sortOrder);
+    FillCombo(ui->ComboBox3, m_additionalTexts, ToQt(AdditionalChoiceTexts(*m_view, settings)));
+    ui->ComboBox3->setEnabled(AdditionalChoiceEnabled(settings));
+}
+
+void ChannelPage::SelectViewChoices() {
+    const ViewSettings& settings = m_context.Session().View();
+    ui->ComboBox2->setCurrentIndex(SelectedSatelliteChoice(settings, *m_view));
+    if (AdditionalChoiceEnabled(settings))
+        ui->ComboBox3->setCurrentIndex(SelectedAdditionalChoice(settings, *m_view));
+}
+
+void ChannelPage::FillChannelGrid() {
+    m_gridFilled = false;
+    m_model->Show(&m_context.Db(), m_view.get());
+    if (m_view->count == 0) {
+        ResetServiceEditor();
+        return;
+    }
+    ui->ChGrid->setEnabled(true);
+    ui->GroupBox5->setEnabled(true);
+    ui->SpeedButton8->setEnabled(true);
+    EnableMenu(true);
+    ui->ChGrid->setRowMoving(m_view->reorderingAllowed);
+    ui->ChGrid->setCurrentRow(1);
+    m_gridFilled = true;
+    ShowCurrentService();
+}
+
+void ChannelPage::ResetServiceEditor() {
+    ui->chName->clear();
+    ui->proName->clear();
+    ui->StaticText3->clear();
+    ui->StaticText4->clear();
+    ShowPid(ui->pcrPid, 0);
+    ui->pcrPid->setText(QStringLiteral("0000"));
+    ui->serID->setText(QStringLiteral("00000"));
+    ShowPid(ui->vPid, 0);
+    ui->vPid->setText(QStringLiteral("0000"));
+    ShowPid(ui->aPid, 0);
+    ui->aPid->setText(QStringLiteral("0000"));
+    ui->RadioGroup9->setItemIndex(-1);
+    ui->RadioGroup10->setItemIndex(-1);
+    ui->GroupBox5->setEnabled(false);
+    ui->SpeedButton8->setEnabled(false);
+    ui->ChGrid->setRowMoving(false);
+    EnableMenu(false);
+}
+
+void ChannelPage::ShowPid(QLineEdit* field, unsigned value) {
+    // Four digits hold every PID the editor stores; a larger value read from a file is shown in full.
+    const int digits = value > 9999 ? 5 : 4;
+    if (field->inputMask().size() != digits)
+        field->setInputMask(QString(digits, QLatin1Char('0')) + QStringLiteral("; "));
+    field->setText(QString::number(value));
+}
+
+void ChannelPage::ShowCurrentService() {
+    const int row = ui->ChGrid->currentRow();
+    const ChannelDatabase& db = m_context.Db();
+    const std::int64_t index = ServiceAtRow(db, *m_view, row);
+    if (index < 0) return;
+    const ServiceRecord service = GetService(db, static_cast<std::size_t>(index));
+    ui->chName->setText(FromBytes(service.Name()));
+    ui->proName->setText(FromBytes(service.Provider()));
+    ShowPid(ui->pcrPid, service.PcrPid());
+    ui->serID->setText(QString::number(service.ServiceId()));
+    ShowPid(ui->vPid, service.VideoPid());
+    ShowPid(ui->aPid, service.AudioPid());
+    ui->RadioGroup9->setItemIndex(service.IsRadio() ? 1 : 0);
+    ui->RadioGroup10->setItemIndex(service.Scrambled() ? 1 : 0);
+    ui->StaticText3->setText(FromBytes(ServiceSatelliteLine(db, service)));
+    ui->StaticText4->setText(FromBytes(ServiceTransponderLine(db, service)));
+}
+
+void ChannelPage::EnableMenu(bool on) {
+    m_lock->setEnabled(on);
+    for (QAction* action : m_favourites)
+        action->setEnabled(on);
+    m_delete->setEnabled(on);
+}
+
+void ChannelPage::RecordSelection() {
+    m_savedSelection = ui->ChGrid->selectedRange();
+}
+
+void ChannelPage::Reselect(int top, int bottom, int current) {
+    ui->ChGrid->setFocus();
+    if (m_view->count > 0) ui->ChGrid->selectRange(top, bottom, current);
+}
+
+void ChannelPage::ApplyChanges() {
+    const int row = ui->ChGrid->currentRow();
+    const std::int64_t index = ServiceAtRow(m_context.Db(), *m_view, row);
+    if (!m_gridFilled || index < 0) return;
+    ServiceEdit edit;
+    edit.name = ToBytes(ui->chName->text());
+    edit.provider = ToBytes(ui->proName->text());
+    edit.radio = ui->RadioGroup9->itemIndex() != 0;
+    // Each number is read from what the field shows, blanks included, in this order; the first that is
+    // not a whole number (or, for the 16-bit service id, too large) is reported and nothing is stored.
+    const auto serviceId = ReadIntegerField(m_context, ui->serID->displayText(), 0, 0xFFFF);
+    if (!serviceId) return;
+    const auto videoPid = ReadIntegerField(m_context, ui->vPid->displayText(), 0, 99999);
+    if (!videoPid) return;
+    const auto audioPid = ReadIntegerField(m_context, ui->aPid->displayText(), 0, 99999);
+    if (!audioPid) return;
+    const auto pcrPid = ReadIntegerField(m_context, ui->pcrPid->displayText(), 0, 99999);
+    if (!pcrPid) return;
+    edit.serviceId = static_cast<std::uint16_t>(*serviceId);
+    // A PID above 8191 (for example an unchanged one above 9999) leaves the stored PID as it is.
+    edit.videoPid = static_cast<std::uint32_t>(*videoPid);
+    edit.audioPid = static_cast<std::uint32_t>(*audioPid);
+    edit.pcrPid = static_cast<std::uint32_t>(*pcrPid);
+    edit.scrambled = (ui->RadioGroup10->itemIndex() & 1) != 0;
+    ApplyServiceEdit(m_context.Db(), static_cast<std::size_t>(index), edit);
+    RefreshChannelPage();
+    ui->ChGrid->setFocus();
+    // The row number stays, not the service: in a sorted view the edited service may stand elsewhere.
+    if (m_view->count >= 2) ui->ChGrid->setCurrentRow(std::min<int>(row, m_view->count));
+}
+
+void ChannelPage::ToggleLockSelected() {
+    if (m_view->count == 0) return;
+    const auto [top, bottom] = ui->ChGrid->selectedRange();
+    ToggleLockRows(m_context.Db(), *m_view, top, bottom);
+    RefreshChannelPage();
+    Reselect(top, bottom, bottom);
+}
+
+void ChannelPage::ToggleFavouriteSelected(int group) {
+    if (m_view->count == 0 || group < 1 || group > kGroupCount) return;
+    const auto [top, bottom] = ui->ChGrid->selectedRange();
+    ToggleFavouriteRows(m_context.Db(), *m_view, top, bottom, static_cast<std::size_t>(group - 1));
+    RefreshChannelPage();
+    Reselect(top, bottom, bottom);
+}
+
+void ChannelPage::DeleteSelectedServices() {
+    if (m_view->count == 0) return;
+    const auto [top, bottom] = ui->ChGrid->selectedRange();
+    DeleteViewRows(m_context.Db(), *m_view, top, bottom);
+    RefreshChannelPage();
+    ui->ChGrid->setFocus();
+    if (m_view->count >= 2) ui->ChGrid->setCurrentRow(std::min<int>(top, m_view->count));
+}
+
+void ChannelPage::InsertService() {
+    ChannelDatabase& db = m_context.Db();
+    if (!m_view->reorderingAllowed || db.serviceCount >= kServiceCapacity) return;
+    // The dialog is made afresh each time, so it lists the satellites and transponders as they are now.
+    TForm2 dialog(db, m_context.Window());
+    const int result = m_context.Shell().ExecChooser(dialog);
+    if (result != 1 || dialog.ChooserResult() < 0) return;
+    AppendService(db, NewServiceRecord(db, static_cast<std::uint16_t>(dialog.ChooserResult()),
+                                       m_context.Session().View().viewKind));
+    RefreshChannelPage();
+    ui->ChGrid->setFocus();
+    if (m_view->count > 0) ui->ChGrid->setCurrentRow(m_view->count);
+}
+
+void ChannelPage::SelectAllRows() {
+    if (m_view->count == 0) return;
+    ui->ChGrid->selectRange(1, m_view->count, m_view->count);
+}
+
+void ChannelPage::MoveSelectedRows(int from, int to) {
+    if (to == 0) {
+        RefreshChannelPage();
+        ui->ChGrid->setFocus();
+        return;
+    }
+    const auto [top, bottom] = m_savedSelection;
+    if (from < top || from > bottom) {
+        RefreshChannelPage();
+        Reselect(to, to, to);
+        m_context.ShowMessage(QStringLiteral("You must move Selection."), QStringLiteral("Move Error"));
+        return;
+    }
+    MoveViewRows(m_context.Db(), *m_view, m_context.Session().View().viewKind, top, bottom, to);
+    RefreshChannelPage();
+    Reselect(to, to, to);
+}
+
+bool ChannelPage::GridKey(QKeyEvent* event) {
+    // The popup menu's shortcuts, should the key reach the grid itself (a disabled item takes it too).
+    const QKeySequence pressed(event->keyCombination());
+    for (QAction* action : m_popup->actions()) {
+        if (action->shortcut() != pressed) continue;
+        if (action->isEnabled()) action->trigger();
+        return true;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (event->key() != Qt::Key_A) return false;
+        SelectAllRows();
+        return true;
+    }
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (m_gridFilled) ShowCurrentService();
+        return false; // the grid moves the current row as usual
+    case Qt::Key_Insert:
+        if (m_view->reorderingAllowed && m_context.Db().serviceCount < kServiceCapacity) InsertService();
+        return true;
+    default:
+        break;
+    }
+    // Typing does not search the grid.
+    return !event->text().isEmpty() && event->text().front().isPrint();
+}
+
+void ChannelPage::RadioGroup7Click(int index) {
+    SetViewKind(m_context.Session().View(), static_cast<std::uint8_t>(index + 1));
+    RefreshChannelPage();
+    ui->ChGrid->setFocus();
+}
+
+void ChannelPage::ComboBox2Change(int index) {
+    SetSatelliteChoice(m_context.Session().View(), *m_view, index,
+                       static_cast<std::uint8_t>(ui->RadioGroup7->itemIndex() + 1));
+    RefreshChannelPage();
+    ui->ChGrid->setFocus();
+}
+
+void ChannelPage::RadioGroup8Click(int index) {
+    SetSortOrder(m_context.Session().View(), static_cast<std::uint8_t>(index));
+    RefreshChannelPage();
+    ui->ChGrid->setFocus();
+}
+
+void ChannelPage::ComboBox3Change(int index) {
+    SetAdditionalChoice(m_context.Session().View(), *m_view, index);
+    RefreshChannelPage();
+    ui->ChGrid->setFocus();
+}
 
 } // namespace tcn

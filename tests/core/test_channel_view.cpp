@@ -62,15 +62,15 @@ class ChannelViewTest : public ::testing::Test {
         return Entries();
     }
     std::vector<int> Entries() const {
-        std::vector<int> out(view.slots.begin(), view.slots.begin() + view.count);
-        for (std::size_t i = view.count; i < view.slots.size(); ++i)
-            if (view.slots[i] != -1) ADD_FAILURE() << "slot " << i << " after the last entry is not -1";
+        std::vector<int> out(view.entries.begin(), view.entries.begin() + view.count);
+        for (std::size_t i = view.count; i < view.entries.size(); ++i)
+            if (view.entries[i] != -1) ADD_FAILURE() << "slot " << i << " after the last entry is not -1";
         return out;
     }
     std::vector<std::string> Names() const {
         std::vector<std::string> out;
         for (std::size_t i = 0; i < view.count; ++i)
-            out.emplace_back(db.services[view.slots[i]].Name());
+            out.emplace_back(db.services[view.entries[i]].Name());
         return out;
     }
     // Chooses the "Sort by" order, rebuilds, then picks the "Additional List" item showing `text`.

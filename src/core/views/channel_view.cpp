@@ -184,7 +184,7 @@ void SortByName(const ChannelDatabase& db, ChannelView& view, bool descending) {
     keys.clear();
     keys.reserve(kServiceCapacity);
     for (std::size_t i = 0; i < view.count; ++i)
-        keys.push_back(MakeNameKey(db.services[static_cast<std::size_t>(view.slots[i])], view.slots[i]));
+        keys.push_back(MakeNameKey(db.services[static_cast<std::size_t>(view.entries[i])], view.entries[i]));
     if (descending)
         std::sort(keys.begin(), keys.end(), [](const NameKey& a, const NameKey& b) {
             const int c = CompareNames(a, b);
@@ -196,7 +196,7 @@ void SortByName(const ChannelDatabase& db, ChannelView& view, bool descending) {
             return c != 0 ? c < 0 : a.index < b.index;
         });
     for (std::size_t i = 0; i < keys.size(); ++i)
-        view.slots[i] = keys[i].index;
+        view.entries[i] = keys[i].index;
 }
 
 // The language filter: the first three characters agree, stopping early where both end.
@@ -214,11 +214,11 @@ bool LanguageMatches(std::string_view code, std::string_view chosen) {
 template <typename Keep> void FilterView(const ChannelDatabase& db, ChannelView& view, Keep keep) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < view.count; ++i) {
-        const std::int32_t index = view.slots[i];
-        if (keep(db.services[static_cast<std::size_t>(index)])) view.slots[kept++] = index;
+        const std::int32_t index = view.entries[i];
+        if (keep(db.services[static_cast<std::size_t>(index)])) view.entries[kept++] = index;
     }
-    std::fill(view.slots.begin() + static_cast<std::ptrdiff_t>(kept),
-              view.slots.begin() + static_cast<std::ptrdiff_t>(view.count), -1);
+    std::fill(view.entries.begin() + static_cast<std::ptrdiff_t>(kept),
+              view.entries.begin() + static_cast<std::ptrdiff_t>(view.count), -1);
     view.count = static_cast<std::uint16_t>(kept);
 }
 
@@ -276,7 +276,7 @@ std::uint8_t ServiceSatellite(const ChannelDatabase& db, const ServiceRecord& se
 }
 
 void RebuildChannelView(const ChannelDatabase& db, const ViewSettings& settings, ChannelView& view) {
-    view.slots.fill(-1);
+    view.entries.fill(-1);
     view.count = 0;
     ValueLists& lists = view.lists;
     lists.satellites.fill(kNoSatellite);
@@ -301,7 +301,7 @@ void RebuildChannelView(const ChannelDatabase& db, const ViewSettings& settings,
         if (settings.satelliteFilter && (satellite == kNoSatellite || satellite != settings.chosenSatellite))
             continue;
         collector.AddValues(s);
-        view.slots[view.count++] = static_cast<std::int32_t>(i);
+        view.entries[view.count++] = static_cast<std::int32_t>(i);
     }
 
     ApplySortOrder(db, settings, view);

@@ -53,16 +53,16 @@ struct ValueLists {
     friend bool operator==(const ValueLists&, const ValueLists&) = default;
 };
 
-// The ordered service-table indices the channel grid shows: slots 0 to count-1 hold them, every later
+// The ordered service-table indices the channel grid shows: entries 0 to count-1 hold them, every later
 // slot holds -1. A large value (about 35 KB); callers keep one and rebuild it in place.
 struct ChannelView {
-    std::array<std::int32_t, kServiceCapacity> slots;
+    std::array<std::int32_t, kServiceCapacity> entries;
     std::uint16_t count = 0;
     ValueLists lists;
     // True only for table order over all satellites: the page may then move rows and insert services.
     bool reorderingAllowed = false;
 
-    ChannelView() { slots.fill(-1); }
+    ChannelView() { entries.fill(-1); }
     friend bool operator==(const ChannelView&, const ChannelView&) = default;
 };
 
