@@ -10,8 +10,8 @@
 
 int main(int argc, char** argv) {
     CLI::App app{
-        "tcntool: checks, dumps and re-saves channel files (.TCN) of the satellite receiver, the way "
-        "the editor opens and saves them, and writes a demo channel file.\n"
+        "tcntool: checks, dumps, re-saves, re-orders and exports channel files (.TCN) of the satellite "
+        "receiver, the way the editor opens and saves them, and writes a demo channel file.\n"
         "Exit codes: 0 success, 1 usage error, 2 file refused or not written."};
     app.require_subcommand(1);
 
@@ -46,6 +46,29 @@ int main(int argc, char** argv) {
                    "5000 services, five groups of 200)");
     demo->add_option("OUT", demoPath, "file to write")->required();
 
+    std::string likePath, reorderPath;
+    bool json = false;
+    CLI::App* reorder = app.add_subcommand(
+        "reorder",
+        "Open REFERENCE and FILE, put FILE's services and favourite groups in the order REFERENCE has them "
+        "(after a rescan: counterparts found by satellite, frequency, polarity and service id, else by kind "
+        "and name), and save FILE as NEW_<name> in its folder. Prints the lines of both opens and of the "
+        "save, then a summary. Exit 0 when the new file was created, 2 otherwise.");
+    reorder->add_option("--like", likePath, "the reference channel file (.TCN): the order to restore")
+        ->required();
+    reorder->add_option("FILE", reorderPath, "channel file (.TCN) to re-order")->required();
+    reorder->add_flag("--json", json, "print only one JSON object with the summary");
+
+    std::string exportPath, exportOut;
+    bool csv = false;
+    CLI::App* exporter = app.add_subcommand(
+        "export",
+        "Open FILE and write its services as CSV (RFC 4180, UTF-8): a header line, then one line per "
+        "service in table order. Exit 2 when the file is refused or OUT cannot be written.");
+    exporter->add_flag("--csv", csv, "CSV (the one format there is so far)")->required();
+    exporter->add_option("FILE", exportPath, "channel file (.TCN)")->required();
+    exporter->add_option("-o,--output", exportOut, "write to OUT instead of standard output");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -62,6 +85,8 @@ int main(int argc, char** argv) {
         if (dump->parsed()) return tcn::RunDump(dumpPath, std::cout);
         if (save->parsed()) return tcn::RunSave(savePath, std::cout);
         if (demo->parsed()) return tcn::RunDemo(demoPath, full, std::cout, std::cerr);
+        if (reorder->parsed()) return tcn::RunReorder(likePath, reorderPath, json, std::cout);
+        if (exporter->parsed()) return tcn::RunExport(exportPath, exportOut, std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cout << std::flush;
         std::cerr << "tcntool: " << e.what() << '\n';

@@ -2,11 +2,19 @@
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/file_format.h"
+#include "csv_export.h"
 #include "demo_database.h"
 #include "platform/file_system.h"
+#include "tables/reorder_like.h"
+#include "tables/satellite_table.h"
+#include "tables/transponder_table.h"
+#include "views/channel_view.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
+#include <sstream>
+#include <vector>
 
 namespace tcn {
 
@@ -15,6 +23,102 @@ namespace {
 std::string_view WithoutTrailingLineFeed(std::string_view text) {
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
     return text;
+}
+
+// Keeps the message boxes, as "[<caption>] <text>", and drops the statuses: for output that must stay
+// one JSON object or one CSV table.
+class MessageRecorder : public Reporter {
+  public:
+    void ShowStatus(std::string_view) override {}
+    void ShowMessageBox(std::string_view text, std::string_view caption) override {
+        std::string line = "[";
+        line.append(caption).append("] ").append(WithoutTrailingLineFeed(text));
+        messages.push_back(std::move(line));
+    }
+    std::vector<std::string> messages;
+};
+
+// How the summary and the JSON object of `reorder` name the match rules (indexed by MatchRule); the
+// last entry differs for services (kept after the others) and favourite entries (dropped).
+constexpr std::array<std::string_view, kMatchRuleCount - 1> kRuleKeys = {"tuning", "tuning_within_2_mhz",
+                                                                         "name", "name_ignoring_case"};
+constexpr std::array<std::string_view, kMatchRuleCount - 1> kRuleTexts = {"tuning", "tuning within 2 MHz",
+                                                                          "name", "name ignoring case"};
+
+std::size_t Sum(const std::array<std::size_t, kMatchRuleCount>& counts) {
+    std::size_t sum = 0;
+    for (const std::size_t n : counts)
+        sum += n;
+    return sum;
+}
+
+// A reference service as the summary names it: index, kind, name and where it is received.
+std::string DescribeService(const ChannelDatabase& db, std::size_t i) {
+    const ServiceRecord& s = db.services[i];
+    std::string text =
+        std::to_string(i) + (s.IsRadio() ? " radio \"" : " TV \"") + Latin1ToUtf8(s.Name()) + "\"";
+    const std::uint8_t satellite = ServiceSatellite(db, s);
+    if (satellite != kNoSatellite) {
+        const TransponderRecord t = ReadTransponder(db, s.Transponder());
+        if (satellite < kSatelliteCapacity)
+            text += " on " + Latin1ToUtf8(FormatSatelliteLabel(ReadSatellite(db, satellite)));
+        text +=
+            ", " + std::to_string(t.Frequency() / 1000) + " MHz " + std::string(PolarityText(t.Polarity()));
+    }
+    text += ", service id " + std::to_string(s.ServiceId());
+    return text;
+}
+
+nlohmann::ordered_json ServiceToJson(const ChannelDatabase& db, std::size_t i) {
+    const ServiceRecord& s = db.services[i];
+    nlohmann::ordered_json j = nlohmann::ordered_json::object();
+    j["index"] = i;
+    j["number"] = s.Number();
+    j["name"] = Latin1ToUtf8(s.Name());
+    j["kind"] = s.Kind();
+    const std::uint8_t satellite = ServiceSatellite(db, s);
+    const TransponderRecord t = ReadTransponder(db, s.Transponder());
+    j["satellite"] =
+        satellite < kSatelliteCapacity
+            ? nlohmann::ordered_json(Latin1ToUtf8(FormatSatelliteLabel(ReadSatellite(db, satellite))))
+            : nlohmann::ordered_json(nullptr);
+    j["frequency"] = satellite != kNoSatellite ? nlohmann::ordered_json(t.Frequency()) : nullptr;
+    j["polarity"] = satellite != kNoSatellite ? nlohmann::ordered_json(t.Polarity()) : nullptr;
+    j["service_id"] = s.ServiceId();
+    return j;
+}
+
+// The counts of one kind (services or favourite entries) as a JSON object: total, one key per rule and
+// `none` for those without counterpart.
+nlohmann::ordered_json CountsToJson(const std::array<std::size_t, kMatchRuleCount>& counts,
+                                    std::string_view none) {
+    nlohmann::ordered_json j = nlohmann::ordered_json::object();
+    j["count"] = Sum(counts);
+    for (std::size_t r = 0; r < kRuleKeys.size(); ++r)
+        j[std::string(kRuleKeys[r])] = counts[r];
+    j[std::string(none)] = counts[static_cast<std::size_t>(MatchRule::None)];
+    return j;
+}
+
+// The summary lines of `reorder`: counts per rule for the services and for the favourite entries, then
+// each reference service without counterpart.
+void PrintReorderSummary(const ReorderSummary& summary, const ChannelDatabase& reference, std::ostream& out) {
+    const std::size_t none = static_cast<std::size_t>(MatchRule::None);
+    const auto counts = [&out](const std::array<std::size_t, kMatchRuleCount>& n) {
+        for (std::size_t r = 0; r < kRuleTexts.size(); ++r)
+            out << (r == 0 ? ": " : ", ") << kRuleTexts[r] << ' ' << n[r];
+    };
+    out << "reorder: services " << Sum(summary.services) << " (reference "
+        << std::min<std::size_t>(reference.serviceCount, kServiceCapacity) << ")";
+    counts(summary.services);
+    out << ", kept after the others " << summary.services[none] << '\n';
+    out << "reorder: favourite entries " << Sum(summary.favourites);
+    counts(summary.favourites);
+    out << ", dropped " << summary.favourites[none] << '\n';
+    out << "reorder: reference services without counterpart " << summary.referenceWithoutCounterpart.size()
+        << '\n';
+    for (const std::uint16_t r : summary.referenceWithoutCounterpart)
+        out << "reorder: no counterpart for " << DescribeService(reference, r) << '\n';
 }
 
 } // namespace
@@ -197,6 +301,93 @@ int RunDemo(const std::string& outPath, bool full, std::ostream& out, std::ostre
     }
     out << "wrote " << outPath << ": " << image.size() << " bytes, " << int{db.satelliteCount}
         << " satellites, " << db.transponderCount << " transponders, " << db.serviceCount << " services\n";
+    return kExitOk;
+}
+
+int RunReorder(const std::string& referencePath, const std::string& path, bool json, std::ostream& out) {
+    using Json = nlohmann::ordered_json;
+    PosixFileSystem files;
+    LineReporter lines(out);
+    MessageRecorder recorder;
+    Reporter& reporter = json ? static_cast<Reporter&>(recorder) : lines;
+    const auto refused = [&](const std::string& which, const LoadResult& result) {
+        if (json) {
+            Json j = Json::object();
+            j["error"] = result.status == LoadStatus::Refused ? result.code : -1;
+            j["file"] = which;
+            j["messages"] = recorder.messages;
+            out << j.dump() << '\n';
+        }
+        return kExitRefused;
+    };
+
+    ChannelFileSession reference(files);
+    if (!json) out << "open: " << referencePath << '\n';
+    const LoadResult referenceResult = reference.Open(referencePath, reporter);
+    if (referenceResult.status != LoadStatus::Loaded) return refused(referencePath, referenceResult);
+    // The reference is only read: its hold goes, so FILE may even be the same file.
+    reference.Context().SourceHandle.reset();
+
+    ChannelFileSession session(files);
+    if (!json) out << "open: " << path << '\n';
+    const LoadResult result = session.Open(path, reporter);
+    if (result.status != LoadStatus::Loaded) return refused(path, result);
+
+    const ReorderSummary summary = ReorderServicesLike(session.Database(), reference.Database());
+    const bool saved = session.Save(reporter);
+    if (!json) {
+        PrintReorderSummary(summary, reference.Database(), out);
+        return saved ? kExitOk : kExitRefused;
+    }
+
+    Json j = Json::object();
+    j["reference"] = referencePath;
+    j["file"] = path;
+    j["new_file"] = session.Context().NewFilePath;
+    j["saved"] = saved;
+    if (!saved) j["messages"] = recorder.messages;
+    j["reference_services"] = std::min<std::size_t>(reference.Database().serviceCount, kServiceCapacity);
+    j["services"] = CountsToJson(summary.services, "unmatched");
+    j["favourites"] = CountsToJson(summary.favourites, "dropped");
+    Json missing = Json::array();
+    for (const std::uint16_t r : summary.referenceWithoutCounterpart)
+        missing.push_back(ServiceToJson(reference.Database(), r));
+    j["reference_without_counterpart"] = std::move(missing);
+    out << FormatDump(j);
+    return saved ? kExitOk : kExitRefused;
+}
+
+int RunExport(const std::string& path, const std::string& outPath, std::ostream& out, std::ostream& err) {
+    PosixFileSystem files;
+    ChannelFileSession session(files);
+    MessageRecorder reporter;
+    const LoadResult result = session.Open(path, reporter);
+    if (result.status != LoadStatus::Loaded) {
+        err << "tcntool: " << path << " was not opened\n";
+        for (const std::string& message : reporter.messages)
+            err << "message: " << message << '\n';
+        return kExitRefused;
+    }
+    if (outPath.empty()) {
+        WriteServicesCsv(session.Database(), out);
+        return kExitOk;
+    }
+    std::ostringstream csv;
+    WriteServicesCsv(session.Database(), csv);
+    const std::string text = csv.str();
+    std::unique_ptr<File> file = files.Create(outPath);
+    if (!file) {
+        err << "tcntool: cannot create " << outPath << '\n';
+        return kExitRefused;
+    }
+    try {
+        file->Write(text.data(), text.size());
+    } catch (const std::exception& e) {
+        file.reset();
+        files.Remove(outPath);
+        err << "tcntool: cannot write " << outPath << ": " << e.what() << '\n';
+        return kExitRefused;
+    }
     return kExitOk;
 }
 

@@ -55,5 +55,13 @@ int RunDump(const std::string& path, std::ostream& out);
 int RunSave(const std::string& path, std::ostream& out);
 // tcntool demo [--full] OUT: writes the demo channel file. Failures go to `err`.
 int RunDemo(const std::string& outPath, bool full, std::ostream& out, std::ostream& err);
+// tcntool reorder --like REFERENCE FILE [--json]: opens both files, puts FILE's services and favourite
+// groups in the reference's order (ReorderServicesLike) and saves FILE as NEW_<name> beside it. Prints the
+// report lines of both opens and of the save, then a summary; with `json`, only one JSON object. Exits 0
+// when the new file was written.
+int RunReorder(const std::string& referencePath, const std::string& path, bool json, std::ostream& out);
+// tcntool export --csv FILE [-o OUT]: opens FILE and writes its services as CSV to `out`, or to the file
+// OUT when `outPath` is not empty. A refused file or an OUT that cannot be written is reported on `err`.
+int RunExport(const std::string& path, const std::string& outPath, std::ostream& out, std::ostream& err);
 
 } // namespace tcn

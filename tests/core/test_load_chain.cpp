@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <map>
+#include <utility>
 
 namespace tcn {
 namespace {
@@ -377,6 +378,65 @@ TEST(LoadChain, ReopeningTheHeldFileWorks) {
     // The earlier hold ended once the new file loaded.
     EXPECT_NE(files.OpenExclusive("/x/A.TCN"), nullptr);
     EXPECT_EQ(files.OpenExclusive("/x/B.TCN"), nullptr);
+}
+
+TEST(LoadChain, EverySlotBeyondWhatWasReadIsEmptyWhateverTheTableHeldBefore) {
+    const ChannelDatabase source = SampleDatabase(16, 10, 20);
+    const auto checkLoad = [](const FileParts& parts, int expected, std::size_t bytesRead) {
+        // A table full of other services, as a database used before holds them.
+        auto db = std::make_unique<ChannelDatabase>(SampleDatabase(17, 10, kServiceCapacity));
+        MemoryFileSystem files;
+        MemoryStream file(BuildFile(parts));
+        RecordingReporter reporter;
+        EXPECT_EQ(ReadChannelFile(file, files, reporter, {}, *db), expected);
+        // What a cleared table holds once the bytes read have been copied over its start.
+        auto want = std::make_unique<ChannelDatabase>();
+        std::memcpy(want->services.data(), parts.services.data(), bytesRead);
+        for (std::size_t i = 0; i < kServiceCapacity; ++i)
+            ASSERT_EQ(db->services[i], want->services[i]) << i;
+    };
+    checkLoad(PartsFrom(source), kLoadedOk, 20 * sizeof(ServiceRecord));
+
+    // A payload that ends inside record 20 of 21: the part read stays, the rest reads as an empty slot.
+    FileParts cut = PartsFrom(source);
+    cut.services.resize(cut.services.size() + 69, 0xAB);
+    cut.serCount = 21;
+    checkLoad(cut, kBadServices, cut.services.size());
+}
+
+TEST(LoadChain, FilesBeyondTheSizeReadWholeAreCheckedPieceByPiece) {
+    const ChannelDatabase source = SampleDatabase(18, 12, 30);
+    FileParts parts = PartsFrom(source);
+    parts.trailing.assign(5u << 20, 0x5A); // bytes after the service block, covered by a correct CRC
+    std::vector<std::uint8_t> large = BuildFile(parts);
+    const OpenOutcome small = OpenBytes(BuildFile(PartsFrom(source)));
+    ASSERT_EQ(small.result.status, LoadStatus::Loaded);
+
+    MemoryFileSystem files;
+    files.Put("/x/A.TCN", large);
+    ChannelFileSession session(files);
+    RecordingReporter reporter;
+    ASSERT_EQ(session.Open("/x/A.TCN", reporter).status, LoadStatus::Loaded);
+    EXPECT_EQ(reporter.lines, kAllChecksPass);
+    MemoryFileSystem smallFiles;
+    smallFiles.Put("/x/A.TCN", BuildFile(PartsFrom(source)));
+    ChannelFileSession smallSession(smallFiles);
+    ASSERT_EQ(smallSession.Open("/x/A.TCN", reporter).status, LoadStatus::Loaded);
+    EXPECT_TRUE(session.Database() == smallSession.Database());
+
+    large[large.size() - 1000] ^= 1;
+    ExpectRefused(OpenBytes(large), 4, {"message: [CRC Error] Error[4] : Wrong CRC, The file is corrupted!"});
+}
+
+TEST(LoadChain, BeforeTheFirstOpenTheTablesAreEmptyAndAFailedOpenKeepsThemSo) {
+    MemoryFileSystem files;
+    files.Put("/x/BAD.TCN", {1, 2, 3});
+    ChannelFileSession session(files);
+    const auto empty = std::make_unique<ChannelDatabase>();
+    EXPECT_TRUE(session.Database() == *empty);
+    RecordingReporter reporter;
+    EXPECT_EQ(session.Open("/x/BAD.TCN", reporter).status, LoadStatus::Refused);
+    EXPECT_TRUE(std::as_const(session).Database() == *empty);
 }
 
 TEST(FileContext, PathsDerivedFromTheChosenFile) {

@@ -4,11 +4,15 @@
 #include "demo_database.h"
 #include "support/db_builders.h"
 #include "support/temp_dir.h"
+#include "tables/favourite_groups.h"
+#include "tables/service_table.h"
 #include "tool_commands.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <numeric>
+#include <random>
 #include <sstream>
 
 namespace tcn {
@@ -220,6 +224,111 @@ TEST_F(ToolCommandsTest, DemoWritesTheDemoImageOrReportsWhyNot) {
 
     EXPECT_EQ(RunDemo(dir / "no/such/folder/x.TCN", false, out, err), kExitRefused);
     EXPECT_NE(err.str().find("cannot create"), std::string::npos);
+}
+
+// The demo list as a rescan gives it back: services shuffled and numbered afresh, favourites gone.
+ChannelDatabase Rescanned(const ChannelDatabase& original) {
+    ChannelDatabase copy = original;
+    std::vector<std::size_t> order(original.serviceCount);
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(42));
+    for (std::size_t i = 0; i < order.size(); ++i)
+        copy.services[i] = original.services[order[i]];
+    RenumberServices(copy);
+    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
+        ClearFavouriteGroup(copy, g);
+        SetFavouriteGroupName(copy, g, "");
+    }
+    return copy;
+}
+
+TEST_F(ToolCommandsTest, ReorderOfAShuffledCopyWritesTheOriginalFileAgain) {
+    test::WriteFileBytes(dir / "rescan.TCN", BuildChannelFileImage(Rescanned(*db)));
+    EXPECT_EQ(RunReorder(dir / "demo.TCN", dir / "rescan.TCN", false, out), kExitOk);
+    EXPECT_EQ(test::ReadFileBytes(dir / "NEW_rescan.TCN"), test::ReadFileBytes(dir / "demo.TCN"));
+
+    std::vector<std::string> expected = {"open: " + dir / "demo.TCN"};
+    expected.insert(expected.end(), kLoadedLines.begin(), kLoadedLines.end());
+    expected.push_back("open: " + dir / "rescan.TCN");
+    expected.insert(expected.end(), kLoadedLines.begin(), kLoadedLines.end());
+    expected.insert(
+        expected.end(),
+        {"status: Saving....", "status: The New TARV Channel File Successfully Created.",
+         "message: [Success] NEW_rescan.TCN Created", "status: Idle",
+         "reorder: services 400 (reference 400): tuning 400, tuning within 2 MHz 0, name 0, name "
+         "ignoring case 0, kept after the others 0",
+         "reorder: favourite entries 120: tuning 120, tuning within 2 MHz 0, name 0, name ignoring "
+         "case 0, dropped 0",
+         "reorder: reference services without counterpart 0"});
+    EXPECT_EQ(Lines(out.str()), expected);
+}
+
+TEST_F(ToolCommandsTest, ReorderJsonCountsTheRulesAndNamesTheServicesWithoutCounterpart) {
+    ChannelDatabase rescan = Rescanned(*db);
+    // Service 7 of the demo is gone, and the rescan renamed the first service it lists.
+    const std::string gone(db->services[7].Name());
+    RemoveServicesIf(rescan, [&](const ServiceRecord& s) {
+        return s.ServiceId() == db->services[7].ServiceId() &&
+               s.Transponder() == db->services[7].Transponder();
+    });
+    RenumberServices(rescan);
+    ServiceRecord renamed = rescan.services[0];
+    renamed.SetText(ServiceRecord::kName, ServiceRecord::kNameArea, ServiceRecord::kNameMax, "Renamed");
+    ReplaceService(rescan, 0, renamed);
+    test::WriteFileBytes(dir / "rescan.TCN", BuildChannelFileImage(rescan));
+
+    EXPECT_EQ(RunReorder(dir / "demo.TCN", dir / "rescan.TCN", true, out), kExitOk);
+    const Json j = Json::parse(out.str());
+    EXPECT_EQ(j["saved"], true);
+    EXPECT_EQ(j["new_file"], dir / "NEW_rescan.TCN");
+    EXPECT_EQ(j["reference_services"], 400);
+    EXPECT_EQ(j["services"], Json::parse(R"({"count": 399, "tuning": 399, "tuning_within_2_mhz": 0, "name": 0,
+                                             "name_ignoring_case": 0, "unmatched": 0})"));
+    const int inGroups =
+        static_cast<int>(IsFavourite(*db, 7, 0) + IsFavourite(*db, 7, 1) + IsFavourite(*db, 7, 2) +
+                         IsFavourite(*db, 7, 3) + IsFavourite(*db, 7, 4));
+    EXPECT_EQ(j["favourites"]["count"], 120);
+    EXPECT_EQ(j["favourites"]["dropped"], inGroups);
+    ASSERT_EQ(j["reference_without_counterpart"].size(), 1u);
+    EXPECT_EQ(j["reference_without_counterpart"][0]["index"], 7);
+    EXPECT_EQ(j["reference_without_counterpart"][0]["name"], Latin1ToUtf8(gone));
+    EXPECT_TRUE(std::filesystem::exists(dir / "NEW_rescan.TCN"));
+}
+
+TEST_F(ToolCommandsTest, ReorderWithARefusedFileWritesNothing) {
+    EXPECT_EQ(RunReorder(Damaged(5000), dir / "demo.TCN", true, out), kExitRefused);
+    const Json j = Json::parse(out.str());
+    EXPECT_EQ(j["error"], 4);
+    EXPECT_EQ(j["file"], dir / "bad.TCN");
+
+    std::ostringstream text;
+    EXPECT_EQ(RunReorder(dir / "demo.TCN", dir / "missing.TCN", false, text), kExitRefused);
+    EXPECT_EQ(Lines(text.str()).back(), "message: [File Error] Error[1] : Couldn't open TARV channel file.");
+    EXPECT_FALSE(std::filesystem::exists(dir / "NEW_demo.TCN"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "NEW_missing.TCN"));
+}
+
+TEST_F(ToolCommandsTest, ExportWritesOneCsvLinePerServiceToStandardOutputOrAFile) {
+    std::ostringstream err;
+    EXPECT_EQ(RunExport(dir / "demo.TCN", "", out, err), kExitOk);
+    const std::string csv = out.str();
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 401);
+    EXPECT_EQ(csv.rfind("number,name,provider,type,", 0), 0u);
+    EXPECT_EQ(csv.substr(csv.size() - 2), "\r\n");
+    EXPECT_TRUE(err.str().empty());
+
+    std::ostringstream none;
+    EXPECT_EQ(RunExport(dir / "demo.TCN", dir / "out.csv", none, err), kExitOk);
+    EXPECT_TRUE(none.str().empty());
+    const std::vector<std::uint8_t> written = test::ReadFileBytes(dir / "out.csv");
+    EXPECT_EQ(std::string(written.begin(), written.end()), csv);
+
+    EXPECT_EQ(RunExport(dir / "demo.TCN", dir / "no/such/folder/out.csv", none, err), kExitRefused);
+    EXPECT_NE(err.str().find("cannot create"), std::string::npos);
+    std::ostringstream refused;
+    EXPECT_EQ(RunExport(Damaged(5000), "", none, refused), kExitRefused);
+    EXPECT_NE(refused.str().find("message: [CRC Error] Error[4]"), std::string::npos);
+    EXPECT_TRUE(none.str().empty());
 }
 
 } // namespace

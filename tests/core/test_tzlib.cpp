@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <utility>
@@ -292,6 +293,40 @@ TEST(TZlib, DrainsMessagesBeforeEveryRefillAndEveryFlush) {
     }
     EXPECT_GE(refills, 4); // three chunks and the refill that finds the end
     EXPECT_GE(std::count(log.begin(), log.end(), "write"), 3);
+}
+
+// A destination that keeps the size of every write.
+class WriteSizes : public MemoryStream {
+  public:
+    void Write(const void* buffer, std::size_t n) override {
+        sizes.push_back(n);
+        MemoryStream::Write(buffer, n);
+    }
+    std::vector<std::size_t> sizes;
+};
+
+TEST(TZlib, ALentOutputBufferTakesTheChunksPlaceAndCanBeReturned) {
+    const Bytes original = PatternBytes(250000);
+    const Bytes packed = ZlibCompress(original, 9);
+    TZlib z;
+    Bytes lent(100000, 0);
+    z.LendOutputBuffer(lent);
+    MemoryStream source(packed);
+    WriteSizes inflated;
+    ASSERT_EQ(z.Decompress(source, inflated), 0);
+    EXPECT_EQ(inflated.Bytes(), original);
+    EXPECT_EQ(inflated.sizes, (std::vector<std::size_t>{100000, 100000, 50000}));
+    EXPECT_TRUE(std::equal(lent.begin(), lent.begin() + 50000, original.begin() + 200000));
+
+    // Compressing through a lent buffer gives zlib's stream too; back on its own buffer, one chunk.
+    MemoryStream plain(original), deflated;
+    ASSERT_EQ(z.Compress(plain, deflated, 9), 0);
+    EXPECT_EQ(deflated.Bytes(), packed);
+    z.LendOutputBuffer({});
+    source.Seek(0, SeekOrigin::Begin);
+    WriteSizes whole;
+    ASSERT_EQ(z.Decompress(source, whole), 0);
+    EXPECT_EQ(whole.sizes, (std::vector<std::size_t>{250000}));
 }
 
 TEST(TZlib, StreamErrorPropagatesAndTheObjectRunsAgain) {

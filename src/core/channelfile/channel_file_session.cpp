@@ -2,6 +2,7 @@
 
 #include "channelfile/load_chain.h"
 #include "channelfile/writer.h"
+#include "platform/prefault.h"
 #include "tables/favourite_groups.h"
 #include "tables/satellite_table.h"
 #include "tables/transponder_table.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
+#include <new>
 
 namespace tcn {
 
@@ -32,10 +34,26 @@ std::string HelpFilePathFor(const std::string& workingDirectory) {
     return path.size() <= 259 ? path : std::string();
 }
 
-ChannelFileSession::ChannelFileSession(FileSystem& files)
-    : m_files(files), m_db(std::make_unique<ChannelDatabase>()) {}
+ChannelFileSession::ChannelFileSession(FileSystem& files) : m_files(files) {}
 
 ChannelFileSession::~ChannelFileSession() = default;
+
+namespace {
+
+// A fresh, empty database. Every byte of it is written at once (by its constructor), so its pages are
+// asked for in one go rather than faulted in one by one.
+std::unique_ptr<ChannelDatabase> NewDatabase() {
+    void* block = ::operator new(sizeof(ChannelDatabase));
+    PrefaultForWriting(block, sizeof(ChannelDatabase));
+    return std::unique_ptr<ChannelDatabase>(new (block) ChannelDatabase());
+}
+
+} // namespace
+
+ChannelDatabase& ChannelFileSession::Live() const {
+    if (!m_db) m_db = NewDatabase();
+    return *m_db;
+}
 
 namespace {
 
@@ -79,7 +97,7 @@ LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter)
         if (m_spare)
             m_spare->Clear();
         else
-            m_spare = std::make_unique<ChannelDatabase>();
+            m_spare = NewDatabase();
         const int failure = ReadChannelFile(*file, m_files, reporter, DrainMessages, *m_spare);
         if (failure != kLoadedOk) return refused(failure);
 
@@ -103,8 +121,8 @@ LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter)
 }
 
 bool ChannelFileSession::Save(Reporter& reporter) {
-    const bool saved =
-        WriteNewChannelFile(m_context.NewFilePath, *m_db, m_context.SourceHandle, m_files, reporter, DrainMessages);
+    const bool saved = WriteNewChannelFile(m_context.NewFilePath, Live(), m_context.SourceHandle, m_files,
+                                           reporter, DrainMessages);
     reporter.ShowStatus("Idle");
     return saved;
 }

@@ -54,8 +54,9 @@ class ChannelFileSession {
     // Returns true when the "Success" box was shown.
     bool Save(Reporter& reporter);
 
-    ChannelDatabase& Database() { return *m_db; }
-    const ChannelDatabase& Database() const { return *m_db; }
+    // The live tables; an empty database until the first successful open.
+    ChannelDatabase& Database() { return Live(); }
+    const ChannelDatabase& Database() const { return Live(); }
     const ChannelFileContext& Context() const { return m_context; }
     ChannelFileContext& Context() { return m_context; }
     ViewSettings& View() { return m_view; }
@@ -66,9 +67,13 @@ class ChannelFileSession {
     std::function<void()> DrainMessages;
 
   private:
+    // The live database, made (empty) on first use: an open that succeeds before anyone has looked at
+    // the tables never builds an empty database only to throw it away.
+    ChannelDatabase& Live() const;
+
     FileSystem& m_files;
     ChannelFileContext m_context;
-    std::unique_ptr<ChannelDatabase> m_db;
+    mutable std::unique_ptr<ChannelDatabase> m_db;
     // Where the next open loads to; swapped with the live database when the load succeeds, so that
     // repeated opens reuse one buffer instead of allocating 740 kB each time.
     std::unique_ptr<ChannelDatabase> m_spare;

@@ -87,9 +87,15 @@ void MoveFavourite(ChannelDatabase& db, std::size_t from, std::size_t to, std::s
 
 void ResolveFavourites(ChannelDatabase& db) {
     // One pass over the services gives, for every matchable number, the first table index carrying it;
-    // looking entries up there gives the same result as scanning the table once per entry.
-    std::vector<std::uint16_t> firstIndex(kMatchableNumbers, kNoFavourite);
+    // looking entries up there gives the same result as scanning the table once per entry. The map only
+    // reaches the highest number a service carries (after a renumbering, the service count).
     const std::size_t services = std::min<std::size_t>(db.serviceCount, kServiceCapacity);
+    std::size_t mapSize = 0;
+    for (std::size_t i = 0; i < services; ++i) {
+        const std::uint16_t number = db.services[i].Number();
+        if (number < kMatchableNumbers) mapSize = std::max<std::size_t>(mapSize, number + 1u);
+    }
+    std::vector<std::uint16_t> firstIndex(mapSize, kNoFavourite);
     for (std::size_t i = 0; i < services; ++i) {
         const std::uint16_t number = db.services[i].Number();
         if (number < kMatchableNumbers && firstIndex[number] == kNoFavourite)
@@ -103,7 +109,7 @@ void ResolveFavourites(ChannelDatabase& db) {
         // Resolved entries are written back in place: position `kept` never lies ahead of position i.
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint16_t entry = rec.Entry(i);
-            const std::uint16_t index = entry < kMatchableNumbers ? firstIndex[entry] : kNoFavourite;
+            const std::uint16_t index = entry < mapSize ? firstIndex[entry] : kNoFavourite;
             if (index != kNoFavourite) rec.SetEntry(kept++, index);
         }
         for (std::size_t i = kept; i < kFavouriteCapacity; ++i)

@@ -1,5 +1,7 @@
 #include "zstream/tzlib.h"
 
+#include "platform/prefault.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -37,13 +39,9 @@ template <typename F> class ScopeExit {
 // other form (T * 100) cannot leave 32 bits.
 constexpr std::int32_t kProgressSplit = 10'000'000;
 
-constexpr uInt kChunk = static_cast<uInt>(TZlib::kBufferSize);
-
 } // namespace
 
-TZlib::TZlib()
-    : m_stream(std::make_unique<z_stream>()), m_input(new std::uint8_t[kBufferSize]),
-      m_output(new std::uint8_t[kBufferSize]) {
+TZlib::TZlib() : m_stream(std::make_unique<z_stream>()) {
     m_stream->zalloc = Z_NULL;
     m_stream->zfree = Z_NULL;
     m_stream->opaque = Z_NULL;
@@ -63,6 +61,18 @@ void TZlib::SetAbort(bool value) {
     if (value == m_abort) return;
     m_abort = value;
     if (value) m_result = kAborted;
+}
+
+void TZlib::LendOutputBuffer(std::span<std::uint8_t> buffer) {
+    // Chunks never grow beyond the object's own buffer size.
+    m_lent = buffer.first(std::min(buffer.size(), kBufferSize));
+}
+
+std::span<std::uint8_t> TZlib::OutputBuffer() {
+    if (!m_lent.empty()) return m_lent;
+    // Not zero-filled: zlib writes every byte before it is passed on.
+    if (!m_output) m_output = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize);
+    return {m_output.get(), kBufferSize};
 }
 
 void TZlib::DoProgress(std::int32_t percent) {
@@ -100,11 +110,11 @@ std::size_t TZlib::FillInput() {
 std::size_t TZlib::FlushOutput() {
     if (DrainMessages) DrainMessages();
     z_stream& zs = *m_stream;
-    const std::size_t n = kBufferSize - zs.avail_out;
+    const std::size_t n = m_out.size() - zs.avail_out;
     if (n > 0) {
-        m_destination->Write(m_output.get(), n);
-        zs.next_out = m_output.get();
-        zs.avail_out = kChunk;
+        m_destination->Write(m_out.data(), n);
+        zs.next_out = m_out.data();
+        zs.avail_out = static_cast<uInt>(m_out.size());
     }
     return n;
 }
@@ -123,10 +133,12 @@ std::int32_t TZlib::Run(Stream& source, Stream& destination, bool deflating, int
 
     z_stream& zs = *m_stream;
     m_result = Z_OK;
+    if (!m_input) m_input = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize);
+    m_out = OutputBuffer();
     zs.next_in = m_input.get();
     zs.avail_in = 0;
-    zs.next_out = m_output.get();
-    zs.avail_out = kChunk;
+    zs.next_out = m_out.data();
+    zs.avail_out = static_cast<uInt>(m_out.size());
     SetAbort(false);
     m_source = &source;
     m_destination = &destination;
@@ -134,6 +146,8 @@ std::int32_t TZlib::Run(Stream& source, Stream& destination, bool deflating, int
     const std::int64_t remaining = source.Size() - source.Seek(0, SeekOrigin::Current);
     m_sourceSize = static_cast<std::int32_t>(
         std::clamp<std::int64_t>(remaining, 0, std::numeric_limits<std::int32_t>::max()));
+    // The first fill of the input buffer writes this much of it: its pages are asked for in one go.
+    PrefaultForWriting(m_input.get(), std::min<std::size_t>(static_cast<std::size_t>(m_sourceSize), kBufferSize));
 
     // zlib fills in its own allocators during initialisation; every run starts from the defaults.
     zs.zalloc = Z_NULL;
