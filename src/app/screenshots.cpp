@@ -36,6 +36,14 @@ QString SaveCaSystemView(TForm1& window, const QString& folder) {
     return path;
 }
 
+// The transponder page shows nothing until a satellite is chosen; choose the first, as a user would.
+void ChooseFirstSatellite(TForm1& window) {
+    auto* satellites = window.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    if (!satellites || satellites->count() == 0) return;
+    satellites->setCurrentIndex(0);
+    emit satellites->activated(0);
+}
+
 } // namespace
 
 QStringList TakeScreenshots(TForm1& window, const QString& folder) {
@@ -45,6 +53,7 @@ QStringList TakeScreenshots(TForm1& window, const QString& folder) {
     QStringList written;
     for (int i = 0; i < 4; ++i) {
         pages->setCurrentIndex(i);
+        if (i == 1) ChooseFirstSatellite(window);
         written << Save(window, folder, QString::fromLatin1(names[i]));
         if (i == 2) written << SaveCaSystemView(window, folder);
     }
