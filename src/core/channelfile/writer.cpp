@@ -89,8 +89,10 @@ bool WriteNewChannelFile(const std::string& newFilePath, ChannelDatabase& db, st
         if (!compressed) {
             reporter.ShowStatus("Error Compressing the DataBase!");
             reporter.ShowMessageBox("Level[10] : Error[8] : Couldn't Compress the dat file!", "Compression Error");
+            // The file so far carries the placeholder header; a user could still copy it to a receiver.
             out.reset();
             sourceHandle.reset();
+            files.Remove(newFilePath);
             return false;
         }
         WriteAll(*out, MakeHeader("SER", static_cast<std::uint32_t>(12 + sizeof(ServiceRecord) * db.serviceCount)));
