@@ -24,9 +24,10 @@ TForm1::TForm1(FileSystem& files, Platform& platform, const QString& workingDire
     ui->banner->setPixmap(BannerPixmap());
     ui->banner->setToolTip(QString::fromLatin1(kHomePage));
     ui->Select->setPixmap(CheckMarkPixmap());
-    ui->Open->setToolTip(QStringLiteral("Open a channel file"));
-    ui->Save->setToolTip(QStringLiteral("Save to new channel file"));
-    ui->SpeedButton9->setToolTip(QStringLiteral("Help file"));
+    // The buttons' hints are kept for assistive tools but not shown as tooltips.
+    ui->Open->setAccessibleDescription(QStringLiteral("Open a channel file"));
+    ui->Save->setAccessibleDescription(QStringLiteral("Save to new channel file"));
+    ui->SpeedButton9->setAccessibleDescription(QStringLiteral("Help file"));
 
     m_satellitePage = new SatellitePage(m_context);
     m_transponderPage = new TransponderPage(m_context);
