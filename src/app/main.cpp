@@ -55,6 +55,7 @@ int main(int argc, char** argv) {
     tcn::TcnApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("tcnedit"));
     app.setApplicationVersion(QStringLiteral(TCN_VERSION));
+    app.setDesktopFileName(QStringLiteral("tcnedit"));
 
     tcn::PosixFileSystem files;
     tcn::DesktopPlatform platform;
