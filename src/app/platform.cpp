@@ -22,4 +22,23 @@ int DesktopPlatform::ExecChooser(TForm2& dialog) { return dialog.exec(); }
 
 void DesktopPlatform::OpenExternal(const QUrl& url) { QDesktopServices::openUrl(url); }
 
+UnsavedChoice DesktopPlatform::AskUnsavedChanges(QWidget* parent, const QString& fileName) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Unsaved Changes"),
+                    QStringLiteral("The channel list has changes that are not saved."),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setInformativeText(fileName.isEmpty()
+                               ? QStringLiteral("Save them before going on?")
+                               : QStringLiteral("Save them as %1 before going on?").arg(fileName));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return UnsavedChoice::Save;
+    case QMessageBox::Discard:
+        return UnsavedChoice::Discard;
+    default:
+        return UnsavedChoice::Cancel;
+    }
+}
+
 } // namespace tcn

@@ -1,7 +1,7 @@
 #pragma once
 // Everything the window does that is modal or leaves the program: message boxes, the open-file dialog, the
-// chooser dialog's modal run and the desktop's "open". The program uses DesktopPlatform; tests supply their
-// own implementation, so that no test ever waits on a real dialog.
+// chooser dialog's modal run, the question about unsaved changes and the desktop's "open". The program
+// uses DesktopPlatform; tests supply their own implementation, so that no test ever waits on a real dialog.
 
 #include <QString>
 #include <QUrl>
@@ -11,6 +11,9 @@ class QWidget;
 namespace tcn {
 
 class TForm2;
+
+// The answer to the question about unsaved changes.
+enum class UnsavedChoice { Save, Discard, Cancel };
 
 class Platform {
   public:
@@ -25,6 +28,9 @@ class Platform {
     virtual int ExecChooser(TForm2& dialog) = 0;
     // The desktop's "open" for a file or web address; the result is ignored.
     virtual void OpenExternal(const QUrl& url) = 0;
+    // Asked before the window closes or opens another file while the tables hold changes that are not
+    // saved; `fileName` is the name Save writes.
+    virtual UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) = 0;
 };
 
 // The real dialogs and the desktop services of the machine.
@@ -35,6 +41,7 @@ class DesktopPlatform : public Platform {
                            const QString& filter) override;
     int ExecChooser(TForm2& dialog) override;
     void OpenExternal(const QUrl& url) override;
+    UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) override;
 };
 
 } // namespace tcn

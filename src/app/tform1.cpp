@@ -7,13 +7,31 @@
 #include "transponder_page.h"
 #include "ui_tform1.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QUrl>
 
 namespace tcn {
+
+namespace {
+
+// The channel file a drag carries: exactly one local file whose name ends in ".tcn" in any case; empty
+// for anything else.
+QString ChannelFileIn(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+    const QString path = urls.front().toLocalFile();
+    return path.endsWith(QStringLiteral(".tcn"), Qt::CaseInsensitive) ? path : QString();
+}
+
+} // namespace
 
 TForm1::TForm1(FileSystem& files, Platform& platform, const QString& workingDirectory, QWidget* parent)
     : QMainWindow(parent), m_files(files), m_platform(platform), m_session(files),
@@ -57,6 +75,29 @@ TForm1::TForm1(FileSystem& files, Platform& platform, const QString& workingDire
     connect(ui->SpeedButton9, &QPushButton::clicked, this, &TForm1::SpeedButton9Click);
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
 
+    // Window-wide keys. None is one the pages use (Ctrl+A, Ctrl+L, Ctrl+F1 to Ctrl+F5, Insert, Del).
+    const auto addKeys = [this](const char* name, const char* text, const char* keys) {
+        auto* action = new QAction(QString::fromLatin1(text), this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(QKeySequence::listFromString(QString::fromLatin1(keys)));
+        addAction(action);
+        return action;
+    };
+    connect(addKeys("OpenAction", "Open", "Ctrl+O"), &QAction::triggered, this, &TForm1::OpenClick);
+    connect(addKeys("SaveAction", "Save", "Ctrl+S"), &QAction::triggered, this, &TForm1::SaveClick);
+    connect(addKeys("HelpAction", "Help", "F1"), &QAction::triggered, this, &TForm1::SpeedButton9Click);
+    connect(addKeys("QuitAction", "Quit", "Ctrl+Q"), &QAction::triggered, this, &QWidget::close);
+    m_undoAction = addKeys("UndoAction", "Undo", "Ctrl+Z");
+    m_redoAction = addKeys("RedoAction", "Redo", "Ctrl+Y; Ctrl+Shift+Z");
+    connect(m_undoAction, &QAction::triggered, this, &TForm1::UndoClick);
+    connect(m_redoAction, &QAction::triggered, this, &TForm1::RedoClick);
+    QUndoStack& steps = m_context.History().Stack();
+    m_undoAction->setEnabled(false);
+    m_redoAction->setEnabled(false);
+    connect(&steps, &QUndoStack::canUndoChanged, m_undoAction, &QAction::setEnabled);
+    connect(&steps, &QUndoStack::canRedoChanged, m_redoAction, &QAction::setEnabled);
+    setAcceptDrops(true);
+
     m_session.DrainMessages = [this] {
         m_draining = true;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -88,6 +129,8 @@ template <typename Flow> auto TForm1::RunBusy(Flow flow) {
 
 void TForm1::OpenClick() {
     if (m_busy) return;
+    // The question about unsaved changes comes before the dialog: Cancel stops the open there.
+    if (!MaySetTablesAside()) return;
     const QString folder = QFile::decodeName(QByteArray::fromStdString(m_session.Context().LastFolder));
     const QString path = m_platform.ChooseOpenFile(this, QStringLiteral("Open"), folder, QString::fromLatin1(kOpenFilter));
     if (path.isEmpty()) return;
@@ -101,15 +144,77 @@ bool TForm1::OpenFile(const QString& path) {
     const LoadResult result =
         RunBusy([&] { return m_session.Open(QFile::encodeName(path).toStdString(), *this); });
     if (result.status != LoadStatus::Loaded) return false;
+    // New tables start a new history; a refused file left the old tables and their history as they were.
+    m_context.History().Reset();
     SwitchPageQuietly(0);
     PageControl1Change(0);
     ui->PageControl1->setEnabled(true);
     return true;
 }
 
-void TForm1::SaveClick() {
-    if (m_busy) return;
-    RunBusy([&] { return m_session.Save(*this); });
+void TForm1::SaveClick() { SaveTables(); }
+
+bool TForm1::SaveTables() {
+    if (m_busy) return false;
+    const bool saved = RunBusy([&] { return m_session.Save(*this); });
+    if (saved) m_context.History().MarkSaved();
+    return saved;
+}
+
+bool TForm1::MaySetTablesAside() {
+    if (!m_context.History().HasUnsavedChanges()) return true;
+    const QString newFile =
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_session.Context().NewFilePath))).fileName();
+    switch (m_platform.AskUnsavedChanges(this, newFile)) {
+    case UnsavedChoice::Save:
+        return SaveTables();
+    case UnsavedChoice::Discard:
+        return true;
+    case UnsavedChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TForm1::UndoClick() {
+    if (m_busy || !m_context.History().Undo()) return;
+    PageControl1Change(ui->PageControl1->currentIndex());
+}
+
+void TForm1::RedoClick() {
+    if (m_busy || !m_context.History().Redo()) return;
+    PageControl1Change(ui->PageControl1->currentIndex());
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_busy || !MaySetTablesAside())
+        event->ignore();
+    else
+        event->accept();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+    if (!m_busy && !ChannelFileIn(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString path = ChannelFileIn(event->mimeData());
+    if (m_busy || path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (MaySetTablesAside()) OpenFile(path);
+}
+
+bool TForm1::IsHistoryKey(const QKeyEvent* event) const {
+    const QKeySequence pressed(event->keyCombination());
+    return m_undoAction->shortcuts().contains(pressed) || m_redoAction->shortcuts().contains(pressed);
 }
 
 void TForm1::SpeedButton9Click() {
@@ -146,6 +251,34 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         break;
     default:
         break;
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool inWindow = widget && widget != this && widget->window() == this;
+    if (inWindow && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        IsHistoryKey(static_cast<QKeyEvent*>(event))) {
+        // A text field would take these keys for an undo of its own: the override is refused, so the
+        // window's action takes the key; a key press that still arrives runs the action itself.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (event->type() == QEvent::KeyPress) {
+            QAction* action = m_undoAction->shortcuts().contains(QKeySequence(key->keyCombination()))
+                                  ? m_undoAction
+                                  : m_redoAction;
+            if (action->isEnabled()) action->trigger();
+        }
+        event->ignore();
+        return true;
+    }
+    // A channel file dragged over a control that takes drops of its own (a text field) is the window's.
+    if (inWindow && (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+                     event->type() == QEvent::Drop)) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!ChannelFileIn(drop->mimeData()).isEmpty()) {
+            if (event->type() == QEvent::Drop)
+                dropEvent(drop);
+            else
+                dragMoveEvent(static_cast<QDragMoveEvent*>(event)); // a drag enter is a drag move too
+            return true;
+        }
     }
     if (watched == ui->banner && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

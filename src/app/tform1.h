@@ -3,6 +3,8 @@
 // four tab pages and the status line. It owns the file session (the live tables and the chosen file) and
 // reports the load chain's and the writer's statuses and messages. Everything modal or external goes
 // through the Platform it is given, and every file through the FileSystem, so tests build it with their own.
+// Beyond its buttons it offers undo and redo of every change to the tables, the question about unsaved
+// changes before a close or an open, keys for its buttons, and opening a channel file dropped on it.
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/reporter.h"
@@ -13,6 +15,9 @@
 #include <QMainWindow>
 
 #include <memory>
+
+class QAction;
+class QKeyEvent;
 
 namespace Ui {
 class TForm1;
@@ -40,6 +45,8 @@ class TForm1 : public QMainWindow, public Reporter {
     ~TForm1() override;
 
     ChannelFileSession& Session() { return m_session; }
+    // The undo history of the tables; its clean state is "nothing unsaved".
+    EditHistory& History() { return m_context.History(); }
     // Opens `path` as Open does once the dialog has been answered. True when the file loaded.
     bool OpenFile(const QString& path);
     // True while a load or a save runs; user input arriving meanwhile is dropped.
@@ -60,9 +67,19 @@ class TForm1 : public QMainWindow, public Reporter {
     void SpeedButton9Click();
     // Renders the page the user switched to.
     void PageControl1Change(int index);
+    // Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z): one step of the tables back or forward, then the current page
+    // rendered anew.
+    void UndoClick();
+    void RedoClick();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // With unsaved changes the window closes only after the user chose to save (and it worked) or discard.
+    void closeEvent(QCloseEvent* event) override;
+    // A channel file dragged from the file manager is opened as Open would; nothing else is taken.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     // The page control switched without rendering (a switch by the program, not by the user).
@@ -70,6 +87,13 @@ class TForm1 : public QMainWindow, public Reporter {
     // Runs `flow` as a load or save: events are drained between compression buffers, but user input that
     // arrives meanwhile is dropped, so no action starts inside another.
     template <typename Flow> auto RunBusy(Flow flow);
+    // Save as the button does; true when the new file was written.
+    bool SaveTables();
+    // Before the tables are closed or replaced: true when there is nothing unsaved, or the user saved
+    // (successfully) or discarded it; false when the close or the open is to stop.
+    bool MaySetTablesAside();
+    // Undo and redo keys are the window's wherever the focus is (a text field does not keep them).
+    bool IsHistoryKey(const QKeyEvent* event) const;
 
     FileSystem& m_files;
     Platform& m_platform;
@@ -81,6 +105,8 @@ class TForm1 : public QMainWindow, public Reporter {
     ChannelPage* m_channelPage;
     FavouritesPage* m_favouritesPage;
     EditorPage* m_pages[4];
+    QAction* m_undoAction;
+    QAction* m_redoAction;
     bool m_busy = false;
     bool m_draining = false;
     bool m_switchingQuietly = false;

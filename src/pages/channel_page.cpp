@@ -7,6 +7,7 @@
 #include "tables/service_table.h"
 #include "tform2.h"
 #include "ui_channel_page.h"
+#include "views/channel_find.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -119,6 +120,30 @@ ChannelPage::ChannelPage(PageContext& context, QWidget* parent)
     m_model->Show(nullptr, nullptr);
     ResetServiceEditor();
     ui->ComboBox3->setEnabled(false);
+
+    // Finding a channel: Ctrl+F and F3 while the page is shown, Enter and Escape in the field.
+    m_findField = new QLineEdit(this);
+    m_findField->setObjectName(QStringLiteral("FindField"));
+    m_findField->setPlaceholderText(QStringLiteral("Find a channel (Enter or F3: next, Esc: close)"));
+    MakeLatin1Field(m_findField, 30);
+    m_findField->hide();
+    auto* find = new QAction(this);
+    find->setObjectName(QStringLiteral("FindAction"));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    addAction(find);
+    connect(find, &QAction::triggered, this, &ChannelPage::OpenFind);
+    auto* next = new QAction(this);
+    next->setObjectName(QStringLiteral("FindNextAction"));
+    next->setShortcut(QKeySequence(Qt::Key_F3));
+    addAction(next);
+    connect(next, &QAction::triggered, this, &ChannelPage::FindNext);
+    auto* close = new QAction(m_findField);
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    close->setShortcutContext(Qt::WidgetShortcut);
+    m_findField->addAction(close);
+    connect(close, &QAction::triggered, this, &ChannelPage::CloseFind);
+    connect(m_findField, &QLineEdit::textEdited, this, [this] { FindFrom(ui->ChGrid->currentRow()); });
+    connect(m_findField, &QLineEdit::returnPressed, this, &ChannelPage::FindNext);
 }
 
 ChannelPage::~ChannelPage() = default;
@@ -232,6 +257,7 @@ void ChannelPage::Reselect(int top, int bottom, int current) {
 }
 
 void ChannelPage::ApplyChanges() {
+    const TableEdit step(m_context.History(), QStringLiteral("Apply channel changes"));
     const int row = ui->ChGrid->currentRow();
     const std::int64_t index = ServiceAtRow(m_context.Db(), *m_view, row);
     if (!m_gridFilled || index < 0) return;
@@ -263,6 +289,7 @@ void ChannelPage::ApplyChanges() {
 }
 
 void ChannelPage::ToggleLockSelected() {
+    const TableEdit step(m_context.History(), QStringLiteral("Lock/Unlock"));
     if (m_view->count == 0) return;
     const auto [top, bottom] = ui->ChGrid->selectedRange();
     ToggleLockRows(m_context.Db(), *m_view, top, bottom);
@@ -271,6 +298,7 @@ void ChannelPage::ToggleLockSelected() {
 }
 
 void ChannelPage::ToggleFavouriteSelected(int group) {
+    const TableEdit step(m_context.History(), QStringLiteral("Add to/Remove from Fav%1").arg(group));
     if (m_view->count == 0 || group < 1 || group > kGroupCount) return;
     const auto [top, bottom] = ui->ChGrid->selectedRange();
     ToggleFavouriteRows(m_context.Db(), *m_view, top, bottom, static_cast<std::size_t>(group - 1));
@@ -279,6 +307,7 @@ void ChannelPage::ToggleFavouriteSelected(int group) {
 }
 
 void ChannelPage::DeleteSelectedServices() {
+    const TableEdit step(m_context.History(), QStringLiteral("Delete channels"));
     if (m_view->count == 0) return;
     const auto [top, bottom] = ui->ChGrid->selectedRange();
     DeleteViewRows(m_context.Db(), *m_view, top, bottom);
@@ -294,6 +323,7 @@ void ChannelPage::InsertService() {
     TForm2 dialog(db, m_context.Window());
     const int result = m_context.Shell().ExecChooser(dialog);
     if (result != 1 || dialog.ChooserResult() < 0) return;
+    const TableEdit step(m_context.History(), QStringLiteral("Insert channel"));
     AppendService(db, NewServiceRecord(db, static_cast<std::uint16_t>(dialog.ChooserResult()),
                                        m_context.Session().View().viewKind));
     RefreshChannelPage();
@@ -307,6 +337,7 @@ void ChannelPage::SelectAllRows() {
 }
 
 void ChannelPage::MoveSelectedRows(int from, int to) {
+    const TableEdit step(m_context.History(), QStringLiteral("Move channels"));
     if (to == 0) {
         RefreshChannelPage();
         ui->ChGrid->setFocus();
@@ -322,6 +353,41 @@ void ChannelPage::MoveSelectedRows(int from, int to) {
     MoveViewRows(m_context.Db(), *m_view, m_context.Session().View().viewKind, top, bottom, to);
     RefreshChannelPage();
     Reselect(to, to, to);
+}
+
+void ChannelPage::OpenFind() {
+    if (m_findField->isHidden()) {
+        m_gridArea = ui->ChGrid->geometry();
+        const int height = m_findField->sizeHint().height();
+        ui->ChGrid->setGeometry(m_gridArea.adjusted(0, 0, 0, -(height + 4)));
+        m_findField->setGeometry(m_gridArea.x(), m_gridArea.y() + m_gridArea.height() - height,
+                                 m_gridArea.width(), height);
+        m_findField->show();
+        if (ui->ChGrid->currentIndex().isValid()) ui->ChGrid->scrollTo(ui->ChGrid->currentIndex());
+    }
+    m_findField->setFocus(Qt::ShortcutFocusReason);
+    m_findField->selectAll();
+}
+
+void ChannelPage::FindNext() {
+    if (m_findField->text().isEmpty()) {
+        OpenFind();
+        return;
+    }
+    FindFrom(ui->ChGrid->currentRow() + 1);
+}
+
+void ChannelPage::CloseFind() {
+    if (m_findField->isHidden()) return;
+    m_findField->hide();
+    ui->ChGrid->setGeometry(m_gridArea);
+    ui->ChGrid->setFocus(Qt::OtherFocusReason);
+}
+
+void ChannelPage::FindFrom(int row) {
+    if (!m_gridFilled) return;
+    const int found = FindInView(m_context.Db(), *m_view, row, ToBytes(m_findField->text()));
+    if (found > 0 && found != ui->ChGrid->currentRow()) ui->ChGrid->setCurrentRow(found);
 }
 
 bool ChannelPage::GridKey(QKeyEvent* event) {

@@ -3,7 +3,8 @@
 // Edit" group for the service of the current row, the popup menu that locks, toggles favourites and
 // deletes the selected rows, Insert through the chooser dialog, reordering by dragging rows, and the
 // "Sort Options" controls that choose what the view shows. Every action is one table operation followed
-// by RefreshChannelPage, which rebuilds the whole page from the tables.
+// by RefreshChannelPage, which rebuilds the whole page from the tables. Ctrl+F opens a find field under the
+// grid that moves the current row to a channel by name.
 
 #include "editor_page.h"
 
@@ -50,6 +51,13 @@ class ChannelPage : public EditorPage {
     void SelectAllRows();
     // The grid reports that row `from` was dragged onto row `to`.
     void MoveSelectedRows(int from, int to);
+    // Ctrl+F: the find field opens under the grid (which gets shorter) and takes the focus.
+    void OpenFind();
+    // F3 or Enter: the next row after the current one whose name holds the find text, from the top
+    // again after the last row.
+    void FindNext();
+    // Escape in the find field: it closes and the grid takes the focus back.
+    void CloseFind();
 
   private:
     // The Sort Options handlers: each changes the view settings, then refreshes.
@@ -75,6 +83,8 @@ class ChannelPage : public EditorPage {
     void Reselect(int top, int bottom, int current);
     // Shows a PID in its field, widening the four-digit mask for a stored value above 9999.
     static void ShowPid(QLineEdit* field, unsigned value);
+    // Makes the first row from `row` on whose name holds the find text current; the view stays as it is.
+    void FindFrom(int row);
 
     std::unique_ptr<Ui::ChannelPage> ui;
     ChannelGridModel* m_model;
@@ -89,6 +99,9 @@ class ChannelPage : public EditorPage {
     bool m_gridFilled = false;
     // The selected rows at the last click on the grid (0, 0 before the first).
     std::pair<int, int> m_savedSelection{0, 0};
+    QLineEdit* m_findField;
+    // The grid's place while the find field is closed.
+    QRect m_gridArea;
 };
 
 } // namespace tcn

@@ -22,6 +22,8 @@ namespace {
 
 // A group name holds 20 bytes; a 20-character name has no terminating zero.
 constexpr int kGroupNameLength = 20;
+// The undo steps of renaming group g carry this key plus g, so that one burst of typing is one step.
+constexpr int kRenameStepKey = 100;
 
 } // namespace
 
@@ -51,6 +53,8 @@ FavouritesPage::FavouritesPage(PageContext& context, QWidget* parent)
         // bytes behind its terminating zero that nobody edited.
         connect(edits[g], &QLineEdit::textEdited, this,
                 [this, g](const QString& text) { GroupNameEdited(g, text); });
+        // Leaving the field (or Enter) ends the burst of typing.
+        connect(edits[g], &QLineEdit::editingFinished, this, [this] { m_context.History().EndBurst(); });
     }
 
     connect(ui->RadioGroup11, &RadioGroup::itemClicked, this, &FavouritesPage::RadioGroup11Click);
@@ -120,6 +124,9 @@ void FavouritesPage::RadioGroup11Click(int index) {
 }
 
 void FavouritesPage::GroupNameEdited(std::size_t group, const QString& text) {
+    // The keystrokes of one burst of typing in a name are one step.
+    const TableEdit step(m_context.History(), QStringLiteral("Rename Fav%1").arg(group + 1),
+                         kRenameStepKey + static_cast<int>(group));
     SetFavouriteGroupName(m_context.Db(), group, ToBytes(text));
 }
 
@@ -135,6 +142,7 @@ void FavouritesPage::RefillAt(int row) {
 }
 
 void FavouritesPage::FavGridRowMoved(int from, int to) {
+    const TableEdit step(m_context.History(), QStringLiteral("Move favourites"));
     // A drop on the header row names no position; taken as a block move it would tear the block apart
     // (its first entry would go nowhere and the rest to the top), so it only puts the grid back.
     if (to < 1) {
@@ -179,6 +187,7 @@ bool FavouritesPage::FavGridKeyDown(QKeyEvent* event) {
 }
 
 void FavouritesPage::FavDeleteClick() {
+    const TableEdit step(m_context.History(), QStringLiteral("Delete favourites"));
     if (m_shownCount == 0) return;
     ChannelDatabase& db = m_context.Db();
     const auto [top, selectedBottom] = ui->FavGrid->selectedRange();

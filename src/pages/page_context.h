@@ -1,8 +1,10 @@
 #pragma once
-// What every page and dialog works with: the live tables (through the file session), the platform for
-// message boxes and modal dialogs, and the window that owns them. Pages hold no table data of their own.
+// What every page and dialog works with: the live tables (through the file session), the undo history of
+// the tables, the platform for message boxes and modal dialogs, and the window that owns them. Pages hold
+// no table data of their own.
 
 #include "channelfile/channel_file_session.h"
+#include "edit_history.h"
 #include "platform.h"
 
 #include <QString>
@@ -17,12 +19,14 @@ namespace tcn {
 class PageContext {
   public:
     PageContext(ChannelFileSession& session, Platform& platform, QWidget* window)
-        : m_session(session), m_platform(platform), m_window(window) {}
+        : m_session(session), m_platform(platform), m_window(window), m_history(session) {}
 
     ChannelDatabase& Db() { return m_session.Database(); }
     ChannelFileSession& Session() { return m_session; }
     Platform& Shell() { return m_platform; }
     QWidget* Window() { return m_window; }
+    // Every action that changes the tables runs under a TableEdit on this history.
+    EditHistory& History() { return m_history; }
 
     // A modal message box through the platform.
     void ShowMessage(const QString& text, const QString& caption);
@@ -33,6 +37,7 @@ class PageContext {
     ChannelFileSession& m_session;
     Platform& m_platform;
     QWidget* m_window;
+    EditHistory m_history;
 };
 
 // Texts of the tables are 8-bit bytes, shown and typed as ISO-8859-1: every byte is one character, so a

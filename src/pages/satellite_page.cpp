@@ -225,6 +225,7 @@ void SatellitePage::SpeedButton2Click() {
 }
 
 bool SatellitePage::ApplyChanges(int row) {
+    const TableEdit step(m_context.History(), QStringLiteral("Apply satellite changes"));
     ChannelDatabase& db = m_context.Db();
     if (row < 1 || row > db.satelliteCount) return false;
 
@@ -274,6 +275,8 @@ bool SatellitePage::ApplyChanges(int row) {
 }
 
 void SatellitePage::SpeedButton3Click() {
+    // The new satellite and the apply that fills it are one step.
+    const TableEdit step(m_context.History(), QStringLiteral("Add satellite"));
     ChannelDatabase& db = m_context.Db();
     const int before = db.satelliteCount;
     const int previousRow = ui->SatGrid->currentRow();

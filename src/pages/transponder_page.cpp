@@ -221,6 +221,7 @@ void TransponderPage::ComboBox1Change(int index) {
 }
 
 void TransponderPage::SpeedButton5Click() {
+    const TableEdit step(m_context.History(), QStringLiteral("Apply transponder changes"));
     if (!m_rowsShown) return;
     const std::vector<std::uint16_t> list = TransponderList();
     const int row = ui->TpGrid->currentRow();
@@ -251,6 +252,7 @@ void TransponderPage::SpeedButton4Click() {
 }
 
 void TransponderPage::SpeedButton6Click() {
+    const TableEdit step(m_context.History(), QStringLiteral("Add transponder"));
     const int s = ChosenSatellite();
     if (s < 0 || !ui->SpeedButton6->isEnabled()) return;
     ChannelDatabase& db = m_context.Db();
@@ -262,6 +264,7 @@ void TransponderPage::SpeedButton6Click() {
 }
 
 void TransponderPage::SpeedButton7Click() {
+    const TableEdit step(m_context.History(), QStringLiteral("Delete transponders"));
     const std::vector<std::uint16_t> list = TransponderList();
     const int n = static_cast<int>(list.size());
     if (n == 0 || !m_rowsShown) return;

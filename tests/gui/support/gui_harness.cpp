@@ -26,6 +26,15 @@ int FakePlatform::ExecChooser(TForm2& dialog) {
 
 void FakePlatform::OpenExternal(const QUrl& url) { opened.push_back(url); }
 
+UnsavedChoice FakePlatform::AskUnsavedChanges(QWidget*, const QString& fileName) {
+    ++unsavedAsked;
+    lastUnsavedFile = fileName;
+    if (unsavedAnswers.empty()) return UnsavedChoice::Discard;
+    const UnsavedChoice answer = unsavedAnswers.front();
+    unsavedAnswers.erase(unsavedAnswers.begin());
+    return answer;
+}
+
 GuiHarness::GuiHarness() : window(std::make_unique<TForm1>(files, platform, QStringLiteral("/work/dir"))) {
     window->show();
 }

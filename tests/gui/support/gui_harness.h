@@ -33,12 +33,17 @@ class FakePlatform : public Platform {
     std::function<int(TForm2&)> chooser;
     int choosersShown = 0;
     std::vector<QUrl> opened;
+    // Answers to the question about unsaved changes, first first; Discard when none is left.
+    std::vector<UnsavedChoice> unsavedAnswers;
+    int unsavedAsked = 0;
+    QString lastUnsavedFile;
 
     void ShowMessage(QWidget* parent, const QString& text, const QString& caption) override;
     QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& startFolder,
                            const QString& filter) override;
     int ExecChooser(TForm2& dialog) override;
     void OpenExternal(const QUrl& url) override;
+    UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) override;
 
     // The text of the last message box ("" when none was shown), and forgetting them all.
     QString LastMessage() const { return messages.empty() ? QString() : messages.back().text; }
