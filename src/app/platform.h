@@ -29,8 +29,13 @@ class Platform {
     // The desktop's "open" for a file or web address; the result is ignored.
     virtual void OpenExternal(const QUrl& url) = 0;
     // Asked before the window closes or opens another file while the tables hold changes that are not
-    // saved; `fileName` is the name Save writes.
-    virtual UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) = 0;
+    // saved; `fileName` is the name Save writes. Implementations written before the question existed
+    // keep working: by default the changes are discarded, as if nothing had been asked.
+    virtual UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) {
+        (void)parent;
+        (void)fileName;
+        return UnsavedChoice::Discard;
+    }
 };
 
 // The real dialogs and the desktop services of the machine.
