@@ -179,11 +179,17 @@ bool TForm1::MaySetTablesAside() {
 void TForm1::UndoClick() {
     if (m_busy || !m_context.History().Undo()) return;
     PageControl1Change(ui->PageControl1->currentIndex());
+    // A refused open shows page 0 without rendering it, so page 0 must not keep showing what this step
+    // changed.
+    if (ui->PageControl1->currentIndex() != 0) m_satellitePage->Render();
 }
 
 void TForm1::RedoClick() {
     if (m_busy || !m_context.History().Redo()) return;
     PageControl1Change(ui->PageControl1->currentIndex());
+    // A refused open shows page 0 without rendering it, so page 0 must not keep showing what this step
+    // changed.
+    if (ui->PageControl1->currentIndex() != 0) m_satellitePage->Render();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

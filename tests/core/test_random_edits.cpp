@@ -10,7 +10,9 @@
 #include "channelfile/file_format.h"
 #include "platform/memory_file_system.h"
 #include "support/db_builders.h"
+#include "support/random_database.h"
 #include "support/recording_reporter.h"
+#include "support/table_invariants.h"
 #include "tables/favourite_groups.h"
 #include "tables/satellite_table.h"
 #include "tables/service_table.h"
@@ -54,20 +56,8 @@ std::optional<unsigned long long> EnvNumber(const char* name) {
 }
 
 // How big the random databases of an episode are.
-enum class Shape { Tiny, Small, Medium, Full };
-const char* ShapeName(Shape shape) {
-    switch (shape) {
-    case Shape::Tiny:
-        return "tiny";
-    case Shape::Small:
-        return "small";
-    case Shape::Medium:
-        return "medium";
-    case Shape::Full:
-        return "full";
-    }
-    return "?";
-}
+using Shape = test::DatabaseShape;
+using test::ShapeName;
 
 // How often a run met the limits of the tables, printed per seed to show what the sequences reach.
 struct LimitsMet {
@@ -146,105 +136,7 @@ class RandomEditRun {
 
     // Random bytes everywhere, counts for the shape, and links, numbers and favourite entries that are
     // mostly sound but sometimes name nothing, as damaged and foreign files do.
-    std::unique_ptr<ChannelDatabase> RandomDatabase(Shape shape) {
-        auto db = test::NewDatabase();
-        Randomize(db->config);
-        std::size_t satellites = 0, transponders = 0, services = 0, favourites = 0;
-        switch (shape) {
-        case Shape::Tiny:
-            satellites = Between(0, 2), transponders = Between(0, 4), services = Between(0, 6);
-            favourites = 3;
-            break;
-        case Shape::Small:
-            satellites = Between(2, 6), transponders = Between(0, 60), services = Between(0, 200);
-            favourites = 30;
-            break;
-        case Shape::Medium:
-            satellites = Between(1, 40), transponders = Between(0, 600), services = Between(0, 1500);
-            favourites = 200;
-            break;
-        case Shape::Full:
-            satellites = Between(79, 80);
-            transponders = kTransponderCapacity;
-            services = kServiceCapacity;
-            favourites = 200;
-            break;
-        }
-
-        for (std::size_t slot = 0; slot < kSatelliteCapacity; ++slot) {
-            SatelliteRecord sat = db->config.Satellite(slot);
-            sat.SetFlags(static_cast<std::uint8_t>((sat.Flags() & ~1u) | (slot < satellites ? 1u : 0u)));
-            db->config.SetSatellite(slot, sat);
-        }
-        if (shape != Shape::Full && Chance(15)) { // a stray in-use bit behind the satellites in use
-            const std::size_t slot = Between(satellites, kSatelliteCapacity - 1);
-            SatelliteRecord sat = db->config.Satellite(slot);
-            sat.SetFlags(sat.Flags() | 1u);
-            db->config.SetSatellite(slot, sat);
-        }
-
-        const std::size_t nearLimit = shape == Shape::Small ? Between(197, 200) : 0;
-        transponders += nearLimit;
-        db->transponderCount = static_cast<std::uint16_t>(transponders);
-        for (std::size_t t = 0; t < transponders; ++t) {
-            TransponderRecord& rec = db->transponders[t];
-            Randomize(rec);
-            const std::size_t kind = Pick(100);
-            std::uint8_t satellite = static_cast<std::uint8_t>(Pick(std::max<std::size_t>(satellites, 1)));
-            if (kind < 3 && shape != Shape::Full) // a full table stays full after the load
-                satellite = kDeletedTransponder;
-            else if (kind < 6)
-                satellite = static_cast<std::uint8_t>(Between(satellites, 0xFE));
-            // A full table gives its first satellite more transponders than one may have; a small table
-            // brings its first satellite close to that limit.
-            if (shape == Shape::Full && t < 215) satellite = 0;
-            if (nearLimit > 0) satellite = t < nearLimit ? 0 : satellite == 0 ? 1 : satellite;
-            rec.SetSatellite(satellite);
-        }
-
-        db->serviceCount = static_cast<std::uint16_t>(services);
-        for (std::size_t i = 0; i < services; ++i) {
-            ServiceRecord& rec = db->services[i];
-            Randomize(rec);
-            // Entirely random records do not compress, and a full table of them would not fit the
-            // service block: every other record of a full table repeats its neighbour but for a few bytes.
-            if (shape == Shape::Full && i % 2 == 1) {
-                rec = db->services[i - 1];
-                for (int k = 0; k < 8; ++k)
-                    rec.bytes[Pick(sizeof rec.bytes)] = Byte();
-            }
-            const std::size_t numberKind = Pick(20);
-            rec.SetNumber(numberKind == 0   ? Word()
-                          : numberKind == 1 ? static_cast<std::uint16_t>(i ^ 1)
-                                            : static_cast<std::uint16_t>(i));
-            const std::size_t linkKind = Pick(20);
-            rec.SetTransponder(linkKind == 0   ? kNoTransponder
-                               : linkKind == 1 ? Word()
-                                               : static_cast<std::uint16_t>(Pick(transponders + 2)));
-        }
-
-        for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
-            FavouriteGroupRecord group = db->config.Group(g);
-            std::size_t count = shape == Shape::Full ? Between(190, 200) : Pick(favourites + 1);
-            if (Chance(5)) count = Between(201, 0xFFFF);
-            group.SetCount(static_cast<std::uint16_t>(count));
-            const bool garbageBehind = Chance(25);
-            for (std::size_t i = 0; i < kFavouriteCapacity; ++i) {
-                std::uint16_t entry = kNoFavourite;
-                if (i < count) {
-                    const std::size_t kind = Pick(10);
-                    entry = kind == 0   ? Word()
-                            : kind == 1 ? kNoFavourite
-                                        : static_cast<std::uint16_t>(Pick(services));
-                } else if (garbageBehind) {
-                    entry = Word();
-                }
-                group.SetEntry(i, entry);
-            }
-            db->config.SetGroup(g, group);
-        }
-        return db;
-    }
+    std::unique_ptr<ChannelDatabase> RandomDatabase(Shape shape) { return test::RandomDatabase(m_rng, shape); }
 
     // Writes a random database as a file, opens it the way the program does and takes the model from the
     // tables as loaded.
@@ -261,16 +153,9 @@ class RandomEditRun {
         if (!m_failure.empty()) return;
         const ChannelDatabase& db = Db();
         m_config = db.config;
-        m_initialConfig = db.config;
+        m_baseline = test::BaselineOf(db);
         m_satelliteCount = db.satelliteCount;
-        m_satelliteSlotsUsed = m_satelliteCount;
         m_transponders.assign(db.transponders.begin(), db.transponders.begin() + db.transponderCount);
-        m_transponderLimit.fill(kTranspondersPerSatellite);
-        std::array<std::size_t, 256> perSatellite{};
-        for (const TransponderRecord& rec : m_transponders)
-            ++perSatellite[rec.Satellite()];
-        for (std::size_t s = 0; s < 256; ++s)
-            m_transponderLimit[s] = std::max(m_transponderLimit[s], perSatellite[s]);
         m_services.clear();
         for (std::size_t i = 0; i < db.serviceCount; ++i)
             m_services.push_back({m_nextId++, db.services[i]});
@@ -520,7 +405,7 @@ class RandomEditRun {
         rec.SetSwitching(static_cast<std::uint8_t>((rec.Switching() & 0x3F) | 0x40));
         m_config.SetSatellite(slot, rec);
         ++m_satelliteCount;
-        m_satelliteSlotsUsed = std::max(m_satelliteSlotsUsed, m_satelliteCount);
+        m_baseline.satelliteSlotsUsed = std::max(m_baseline.satelliteSlotsUsed, m_satelliteCount);
         ApplySatelliteEdit(Db(), slot, edit);
         ModelSatelliteEdit(slot, edit);
     }
@@ -937,14 +822,7 @@ class RandomEditRun {
 
     // ---- checks -----------------------------------------------------------------------------------------
 
-    static bool HasDuplicates(std::vector<std::uint16_t> entries) {
-        std::sort(entries.begin(), entries.end());
-        return std::adjacent_find(entries.begin(), entries.end()) != entries.end();
-    }
-    void RememberDuplicateFreeGroups() {
-        for (std::size_t g = 0; g < kFavouriteGroupCount; ++g)
-            m_duplicateFree[g] = !HasDuplicates(test::GroupEntries(Db(), g));
-    }
+    void RememberDuplicateFreeGroups() { test::RememberBeforeOperation(m_baseline, Db()); }
 
     // Each model service's table index, by id (-1 once removed).
     std::vector<long> IndexOfIds() const {
@@ -988,13 +866,9 @@ class RandomEditRun {
         if (db.serviceCount != m_services.size() || db.serviceCount > kServiceCapacity)
             return "serviceCount is " + std::to_string(db.serviceCount) + ", expected " +
                    std::to_string(m_services.size());
-        std::array<std::size_t, 256> perSatellite{};
-        for (std::size_t t = 0; t < db.transponderCount; ++t)
-            ++perSatellite[db.transponders[t].Satellite()];
-        for (std::size_t s = 0; s < 256; ++s)
-            if (perSatellite[s] > m_transponderLimit[s])
-                return "satellite " + std::to_string(s) + " has " + std::to_string(perSatellite[s]) +
-                       " transponders";
+        // What holds whatever the operations were: shapes, links, groups, bytes nobody interprets.
+        if (std::string failure = test::CheckTableShape(db, m_baseline, m_resolved); !failure.empty())
+            return failure;
 
         // Transponders: the model's records, then free slots of 0xFF.
         for (std::size_t t = 0; t < kTransponderCapacity; ++t) {
@@ -1007,18 +881,9 @@ class RandomEditRun {
             }
         }
 
-        // Services: every link names a transponder or nothing; every record, uninterpreted bytes included,
-        // is the model's; free slots are empty.
+        // Services: every record, uninterpreted bytes included, is the model's; free slots are empty.
         const ServiceRecord empty = EmptyServiceSlot();
         for (std::size_t i = 0; i < kServiceCapacity; ++i) {
-            if (i < m_services.size()) {
-                const std::uint16_t link = db.services[i].Transponder();
-                if (link != kNoTransponder && link >= db.transponderCount) {
-                    out << "service " << i << " links to transponder " << link << " of "
-                        << db.transponderCount;
-                    return out.str();
-                }
-            }
             const ServiceRecord& expected = i < m_services.size() ? m_services[i].rec : empty;
             const long at = FirstDifference(db.services[i], expected);
             if (at >= 0) {
@@ -1035,30 +900,14 @@ class RandomEditRun {
         const std::vector<long> indexOf = IndexOfIds();
         ConfigBuffer expectedConfig = m_config;
         for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
-            const FavouriteGroupRecord rec = db.config.Group(g);
-            if (rec.Count() > kFavouriteCapacity)
-                return "group " + std::to_string(g) + " counts more than 200";
-            for (std::size_t i = rec.Count(); i < kFavouriteCapacity; ++i)
-                if (rec.Entry(i) != kNoFavourite)
-                    return "group " + std::to_string(g) + " position " + std::to_string(i) + " is not 0xFFFF";
             if (!m_resolved) {
                 expectedConfig.SetGroup(g, m_groupsBeforeResolve[g]);
                 continue;
             }
-            for (std::size_t i = 0; i < rec.Count(); ++i)
-                if (rec.Entry(i) >= db.serviceCount)
-                    return "group " + std::to_string(g) + " entry " + std::to_string(i) + " names no service";
-            if (m_duplicateFree[g] && HasDuplicates(test::GroupEntries(db, g)))
-                return "group " + std::to_string(g) + " got a duplicate entry";
             for (std::uint32_t id : m_groups[g])
                 if (indexOf[id] < 0) return "the model keeps a removed service in group " + std::to_string(g);
             expectedConfig.SetGroup(g, ExpectedGroup(g, indexOf));
         }
-        if (m_resolved)
-            for (std::size_t i = 0; i < m_services.size(); ++i)
-                if (db.services[i].Number() != i)
-                    return "service " + std::to_string(i) + " is numbered " +
-                           std::to_string(db.services[i].Number());
 
         // The config payload (its first 8 bytes are rewritten by every save).
         const long at = FirstDifference(db.config, expectedConfig, kConfigPayloadOffset);
@@ -1071,23 +920,6 @@ class RandomEditRun {
             return out.str();
         }
 
-        // Independently of the model: what no operation interprets is what was loaded.
-        for (std::size_t off = 8; off < kConfigBlockSize; ++off) {
-            const bool reserved = off < 40 || off >= 5350;
-            if (reserved && db.config.bytes[off] != m_initialConfig.bytes[off])
-                return "reserved config byte " + std::to_string(off) + " changed";
-        }
-        for (std::size_t slot = 0; slot < kSatelliteCapacity; ++slot) {
-            const SatelliteRecord now = db.config.Satellite(slot), then = m_initialConfig.Satellite(slot);
-            if (slot >= m_satelliteSlotsUsed && now != then)
-                return "satellite slot " + std::to_string(slot) + " that was never in use changed";
-            for (std::size_t off : {26, 27, 28, 29, 30, 31, 32, 33, 34, 37, 38, 39})
-                if (now.bytes[off] != then.bytes[off])
-                    return "reserved byte " + std::to_string(off) + " of satellite " + std::to_string(slot) +
-                           " changed";
-            if ((now.Flags() & 0xF2) != (then.Flags() & 0xF2))
-                return "preserved flag bits of satellite " + std::to_string(slot) + " changed";
-        }
         return {};
     }
 
@@ -1139,20 +971,14 @@ class RandomEditRun {
     std::unique_ptr<ChannelFileSession> m_session;
 
     ConfigBuffer m_config;        // the expected config payload; group counts and entries come from m_groups
-    ConfigBuffer m_initialConfig; // as loaded
+    test::TableBaseline m_baseline; // the config as loaded, the limits it set, groups without repeats
     std::size_t m_satelliteCount = 0;
-    // Slots below this were counted as satellites at some time (a recount can lower the count when a
-    // file's in-use bits have gaps); only they may have changed.
-    std::size_t m_satelliteSlotsUsed = 0;
     std::vector<TransponderRecord> m_transponders;
-    std::array<std::size_t, 256>
-        m_transponderLimit{}; // 200, or more when a loaded file gave a satellite more
     std::vector<ModelService> m_services;
     std::array<std::vector<std::uint32_t>, kFavouriteGroupCount> m_groups; // members by service id
     std::uint32_t m_nextId = 0;
     bool m_resolved = true; // false from a transponder deletion to the next ResolveFavourites
     std::array<FavouriteGroupRecord, kFavouriteGroupCount> m_groupsBeforeResolve;
-    std::array<bool, kFavouriteGroupCount> m_duplicateFree{};
 
     long m_step = 0;
     std::string m_failure;

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 
 using namespace tcn;
 using namespace tcn::test;
@@ -61,6 +62,24 @@ class MainWindowTest : public QObject {
         QCOMPARE(h.Status(), QStringLiteral("Service DataBase CRC : OK"));
         QVERIFY(h.platform.messages.empty());
         QCOMPARE(h.Find<QLineEdit>("Path")->text(), QStringLiteral("/data/demo.tcn"));
+    }
+
+    void aRefusedOpenShowsPageZeroAsTheTablesHoldItAfterAnUndo() {
+        // A refused open shows page 0 without rendering it; an undo made on another page must not leave
+        // it showing a satellite name that the tables no longer hold.
+        GuiHarness h;
+        QVERIFY(h.Load(BuildDemoDatabase(false)));
+        auto* grid = h.Find<QTableView>("SatGrid");
+        const QString stored = GuiHarness::Cell(grid, 1, 1);
+        h.Find<QLineEdit>("Edit1")->setText(QStringLiteral("Renamed"));
+        QTest::mouseClick(h.Find<QPushButton>("SpeedButton1"), Qt::LeftButton);
+        QCOMPARE(GuiHarness::Cell(grid, 1, 1), QStringLiteral("Renamed"));
+        h.ShowPage(1);
+        QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+        h.files.Put("/data/broken.TCN", {1, 2, 3});
+        QVERIFY(!h.OpenThroughDialog(QStringLiteral("/data/broken.TCN")));
+        QCOMPARE(h.Find<QTabWidget>("PageControl1")->currentIndex(), 0);
+        QCOMPARE(GuiHarness::Cell(grid, 1, 1), stored);
     }
 
     void saveReportsAndEndsIdleInEveryState() {
