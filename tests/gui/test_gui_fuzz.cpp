@@ -433,12 +433,12 @@ class Driver {
         return down ? QStringLiteral("down") : QStringLiteral("up");
     }
     QString TypeField() {
-        struct Spec {
+        struct FieldPlan {
             const char* name;
             int length;
             bool digits;
         };
-        static const std::vector<Spec> fields[3] = {
+        static const std::vector<FieldPlan> fields[3] = {
             {{"Edit1", 19, false}, {"MaskEdit1", 4, true}, {"MaskEdit2", 5, true}, {"MaskEdit3", 5, true}},
             {{"MaskEdit4", 5, true}, {"MaskEdit5", 5, true}},
             {{"chName", 30, false},
@@ -448,7 +448,7 @@ class Driver {
              {"vPid", 4, true},
              {"aPid", 4, true}}};
         const int page = Page(), mode = int(Pick(3));
-        const Spec& f = fields[page][Pick(fields[page].size())];
+        const FieldPlan& f = fields[page][Pick(fields[page].size())];
         const QString text = Text(f.length, f.digits);
         Type(Field(page, f.name), text, mode);
         m_dirty[std::size_t(page)] |=
