@@ -71,6 +71,15 @@ void EditHistory::Sync() {
         return;
     }
     if (*m_shadow == Live()) return;
+    // The step a redo would do next holds its bytes against the tables as they were before this change
+    // (a page drawn after an undo resolves the groups): it is rebased onto the tables as they are now, so
+    // that a redo still gives exactly the tables after it.
+    if (m_stack.canRedo()) {
+        Step& next = *static_cast<Step*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index())));
+        auto after = std::make_unique<ChannelDatabase>(*m_shadow);
+        next.Delta().Swap(*after);
+        next.Delta() = DatabaseDelta::Between(*after, Live());
+    }
     if (Step* last = LastDone())
         Refold(*last);
     else

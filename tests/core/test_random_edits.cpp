@@ -136,7 +136,9 @@ class RandomEditRun {
 
     // Random bytes everywhere, counts for the shape, and links, numbers and favourite entries that are
     // mostly sound but sometimes name nothing, as damaged and foreign files do.
-    std::unique_ptr<ChannelDatabase> RandomDatabase(Shape shape) { return test::RandomDatabase(m_rng, shape); }
+    std::unique_ptr<ChannelDatabase> RandomDatabase(Shape shape) {
+        return test::RandomDatabase(m_rng, shape);
+    }
 
     // Writes a random database as a file, opens it the way the program does and takes the model from the
     // tables as loaded.
@@ -970,7 +972,7 @@ class RandomEditRun {
     MemoryFileSystem m_files;
     std::unique_ptr<ChannelFileSession> m_session;
 
-    ConfigBuffer m_config;        // the expected config payload; group counts and entries come from m_groups
+    ConfigBuffer m_config; // the expected config payload; group counts and entries come from m_groups
     test::TableBaseline m_baseline; // the config as loaded, the limits it set, groups without repeats
     std::size_t m_satelliteCount = 0;
     std::vector<TransponderRecord> m_transponders;

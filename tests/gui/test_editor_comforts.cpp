@@ -182,6 +182,28 @@ class EditorComfortsTest : public QObject {
         QCOMPARE(name->text(), QStringLiteral("News")); // the page is drawn anew after each key
     }
 
+    void aRedoAfterAPageResolvedTheGroupsKeepsTheirMembers() {
+        // Two transponder deletes leave the groups unresolved; the second is undone, the favourites page
+        // then resolves the groups, and the redo must still give the tables after the second delete.
+        Comforts c;
+        c.h.ShowPage(1);
+        QAbstractItemView* satellites = c.h.Find<QComboBox>("ComboBox1")->view();
+        c.h.Find<QComboBox>("ComboBox1")->showPopup();
+        QTest::mouseClick(satellites->viewport(), Qt::LeftButton, {},
+                          satellites->visualRect(satellites->model()->index(0, 0)).center());
+        c.OnRows(c.Grid("TpGrid"), 1, 1, Qt::Key_Delete); // Sport Eins and Reisen go
+        c.OnRows(c.Grid("TpGrid"), 1, 1, Qt::Key_Delete); // Nachrichten and Kochen go
+        const Tables deleted = c.Now();
+        c.Press(Qt::Key_Z, Qt::ControlModifier);
+        c.h.ShowPage(3);
+        c.Press(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(c.h.Db().serviceCount, deleted->serviceCount);
+        QStringList members;
+        for (int r = 1; r <= c.Grid("FavGrid")->dataRowCount(); ++r)
+            members << GuiHarness::Cell(c.Grid("FavGrid"), r, 1);
+        QCOMPARE(members, (QStringList{"Kino Plus", "Sport Zwei", "Musik", "Natur", "Sport Drei", "Wetter"}));
+    }
+
     void aLoadStartsTheHistoryAndUnsavedChangesAreAskedAbout() {
         Comforts c;
         const Tables loaded = c.Now();

@@ -609,7 +609,7 @@ class Driver {
         return Say("%1 rows %2-%3 by %4", actions[which], top, bottom, menu ? "menu" : "key");
     }
     // The chooser is closed, cancelled, or confirmed after a satellite and a transponder were chosen with
-    // the arrow keys; a confirmed choice appends a service on that transponder.
+    // the arrow keys (or the transponder typed); a confirmed choice appends a service on that transponder.
     int AnswerChooser(TForm2& dialog) {
         const int answer = int(Pick(4));
         Record(2, "chooser", Say("answer %1", answer));
@@ -624,7 +624,13 @@ class Driver {
             QTest::keyClick(satellites, Qt::Key_Down);
         for (int i = int(Pick(std::size_t(transponders->count()))); transponders->isEnabled() && i > 0; --i)
             QTest::keyClick(transponders, Qt::Key_Down);
-        const int satellite = satellites->currentIndex(), transponder = transponders->currentIndex();
+        // Or the transponder's text typed in: it chooses the item it spells exactly, or none.
+        const bool typed = answer == 3 && transponders->isEnabled();
+        if (typed)
+            Type(transponders->lineEdit(), Chance(50) ? transponders->currentText() : Text(12, false), 0);
+        const int satellite = satellites->currentIndex();
+        const int transponder =
+            typed ? transponders->findText(transponders->lineEdit()->text()) : transponders->currentIndex();
         QTest::mouseClick(button("SpeedButton1"), Qt::LeftButton);
         if (dialog.result() == TForm2::kConfirmed && satellite >= 0 && transponder >= 0) {
             const auto list = BuildSatelliteTransponderList(*m_before, std::uint8_t(satellite));
@@ -976,6 +982,7 @@ class Driver {
     // Save, then the new file in a session of its own must hold the tables (as every load leaves them).
     QString CheckSaveAndReload() {
         Record(-1, "save and reload", {});
+        m_burst = -1; // the button takes the focus from a name field
         QTest::mouseClick(Get<QPushButton>(-1, "Save"), Qt::LeftButton);
         if (h.platform.messages.empty() || h.platform.messages.back().caption != "Success")
             return "Save did not report success: " + h.platform.LastMessage();
@@ -1116,14 +1123,14 @@ QString Driver::Run() {
             m_dirty[std::size_t(page)] = false;
         if (Page() >= 2) m_resolved = true; // both pages resolve the groups whenever they render
         // A page's change to the tables is an undo step; a burst of typing in one group name is one step
-        // until the name field loses the focus (or an undo or redo comes between).
+        // until the name field loses the focus (or an undo, a redo or a save comes between).
         if (action->page >= 0 && changed) {
             if (m_renamed < 0 || m_renamed != m_burst) m_undo.push_back(Copy(*m_before));
             if (m_undo.size() > 100) m_undo.erase(m_undo.begin());
             m_redo.clear();
             m_burst = m_renamed;
         }
-        if (m_burst >= 0 && (action->run == &Driver::UndoRedo ||
+        if (m_burst >= 0 && (action->run == &Driver::UndoRedo || action->run == &Driver::SaveFile ||
                              QApplication::focusWidget() != Field(3, kNameFields[m_burst])))
             m_burst = -1;
 
@@ -1181,6 +1188,9 @@ class GuiFuzzTest : public QObject {
 };
 
 int main(int argc, char** argv) {
+    // A long run outlasts QtTest's five-minute watchdog: it gets the time asked for and a quarter hour more.
+    if (const auto seconds = Env("TCN_SECONDS"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", QByteArray::number((*seconds + 900) * 1000));
     TcnApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     app.showException = [](const QString& text) { g_exception = text; };

@@ -75,10 +75,12 @@ std::string CheckTableShape(const ChannelDatabase& db, const TableBaseline& base
         const FavouriteGroupRecord rec = db.config.Group(g);
         if (rec.Count() > kFavouriteCapacity) return "group " + n(g) + " counts more than 200";
         for (std::size_t i = rec.Count(); i < kFavouriteCapacity; ++i)
-            if (rec.Entry(i) != kNoFavourite) return text("group ", n(g), " position ", n(i), " is not 0xFFFF");
+            if (rec.Entry(i) != kNoFavourite)
+                return text("group ", n(g), " position ", n(i), " is not 0xFFFF");
         if (!resolved) continue;
         for (std::size_t i = 0; i < rec.Count(); ++i)
-            if (rec.Entry(i) >= db.serviceCount) return text("group ", n(g), " entry ", n(i), " names no service");
+            if (rec.Entry(i) >= db.serviceCount)
+                return text("group ", n(g), " entry ", n(i), " names no service");
         if (baseline.duplicateFree[g] && HasDuplicates(GroupEntries(db, g)))
             return "group " + n(g) + " got a duplicate entry";
     }
@@ -93,7 +95,8 @@ std::string CheckTableShape(const ChannelDatabase& db, const TableBaseline& base
     const std::size_t slotsUsed = std::max<std::size_t>(baseline.satelliteSlotsUsed, db.satelliteCount);
     for (std::size_t slot = 0; slot < kSatelliteCapacity; ++slot) {
         const SatelliteRecord now = db.config.Satellite(slot), then = loaded.Satellite(slot);
-        if (slot >= slotsUsed && now != then) return "satellite slot " + n(slot) + " that was never in use changed";
+        if (slot >= slotsUsed && now != then)
+            return "satellite slot " + n(slot) + " that was never in use changed";
         for (std::size_t off : kReservedSatelliteBytes)
             if (now.bytes[off] != then.bytes[off])
                 return text("reserved byte ", n(off), " of satellite ", n(slot), " changed");
