@@ -12,7 +12,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
     fonts-dejavu-core
     xvfb xauth x11-apps imagemagick
-    dpkg-dev desktop-file-utils libxml2-utils shared-mime-info librsvg2-bin
+    dpkg-dev file desktop-file-utils libxml2-utils shared-mime-info librsvg2-bin
 )
 
 missing=()
