@@ -258,6 +258,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     default:
         break;
     }
+    // The status line changes only through ShowStatus: the status tip a hovered or chosen menu item sends
+    // (empty for every item of ours) would otherwise replace its text.
+    if (event->type() == QEvent::StatusTip) return true;
     auto* widget = qobject_cast<QWidget*>(watched);
     const bool inWindow = widget && widget != this && widget->window() == this;
     if (inWindow && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&

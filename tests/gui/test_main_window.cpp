@@ -5,7 +5,10 @@
 #include "demo_database.h"
 #include "gui_harness.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
@@ -95,6 +98,37 @@ class MainWindowTest : public QObject {
         QCOMPARE(h.platform.messages.back().caption, QStringLiteral("Success"));
         QCOMPARE(h.Status(), QStringLiteral("Idle"));
         QVERIFY(h.files.Get("/data/NEW_demo.TCN") == h.files.Get("/data/demo.TCN"));
+    }
+
+    void noContextMenuChangesTheStatusLine() {
+        // Hovering and choosing an item of either grid's menu leaves the text of the load on the status line.
+        GuiHarness h;
+        QVERIFY(h.Load(BuildDemoDatabase(false)));
+        const QString loaded = QStringLiteral("Service DataBase CRC : OK");
+        QCOMPARE(h.Status(), loaded);
+        struct MenuItem {
+            int page;
+            const char *grid, *menu, *item;
+        };
+        for (const MenuItem& m : {MenuItem{3, "FavGrid", "PopupMenu2", "FavDelete"},
+                                  MenuItem{2, "ChGrid", "PopupMenu1", "Lock"},
+                                  MenuItem{2, "ChGrid", "PopupMenu1", "Fav2"},
+                                  MenuItem{2, "ChGrid", "PopupMenu1", "DeleteCh"}}) {
+            h.ShowPage(m.page);
+            auto* grid = h.Find<QTableView>(m.grid);
+            GuiHarness::ClickCell(grid, 1, 1);
+            const QPoint cell = grid->visualRect(grid->model()->index(0, 1)).center();
+            QContextMenuEvent request(QContextMenuEvent::Mouse, cell, grid->viewport()->mapToGlobal(cell));
+            QCoreApplication::sendEvent(grid->viewport(), &request);
+            auto* menu = h.Find<QMenu>(m.menu);
+            QTRY_VERIFY(menu->isVisible());
+            const QPoint item = menu->actionGeometry(h.Find<QAction>(m.item)).center();
+            QTest::mouseMove(menu, item);
+            QCOMPARE(h.Status(), loaded);
+            QTest::mouseClick(menu, Qt::LeftButton, {}, item);
+            QTRY_VERIFY(!menu->isVisible());
+            QCOMPARE(h.Status(), loaded);
+        }
     }
 
     void helpAndBannerOpenTheirTargets() {
