@@ -99,7 +99,7 @@ void CheckShape(const ChannelDatabase& db) {
 
 SatelliteEdit MakeSatelliteEdit(FuzzedDataProvider& in) {
     SatelliteEdit edit;
-    edit.name = in.ConsumeRandomLengthString(24);
+    if (in.ConsumeBool()) edit.name = in.ConsumeRandomLengthString(24);
     edit.position = in.ConsumeIntegralInRange<std::uint32_t>(0, 70000);
     const int orientation = in.ConsumeIntegralInRange<int>(0, 2);
     if (orientation > 0) edit.orientation = orientation == 1 ? Orientation::West : Orientation::East;
@@ -113,8 +113,8 @@ SatelliteEdit MakeSatelliteEdit(FuzzedDataProvider& in) {
 
 ServiceEdit MakeServiceEdit(FuzzedDataProvider& in) {
     ServiceEdit edit;
-    edit.name = in.ConsumeRandomLengthString(40);
-    edit.provider = in.ConsumeRandomLengthString(30);
+    if (in.ConsumeBool()) edit.name = in.ConsumeRandomLengthString(40);
+    if (in.ConsumeBool()) edit.provider = in.ConsumeRandomLengthString(30);
     edit.radio = in.ConsumeBool();
     edit.serviceId = in.ConsumeIntegral<std::uint16_t>();
     edit.videoPid = in.ConsumeIntegralInRange<std::uint32_t>(0, 0x2100);

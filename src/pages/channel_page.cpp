@@ -261,9 +261,10 @@ void ChannelPage::ApplyChanges() {
     const int row = ui->ChGrid->currentRow();
     const std::int64_t index = ServiceAtRow(m_context.Db(), *m_view, row);
     if (!m_gridFilled || index < 0) return;
+    const ServiceRecord stored = GetService(m_context.Db(), static_cast<std::size_t>(index));
     ServiceEdit edit;
-    edit.name = ToBytes(ui->chName->text());
-    edit.provider = ToBytes(ui->proName->text());
+    edit.name = ChangedText(ui->chName, stored.Name());
+    edit.provider = ChangedText(ui->proName, stored.Provider());
     edit.radio = ui->RadioGroup9->itemIndex() != 0;
     // Each number is read from what the field shows, blanks included, in this order; the first that is
     // not a whole number (or, for the 16-bit service id, too large) is reported and nothing is stored.

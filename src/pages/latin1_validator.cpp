@@ -13,4 +13,10 @@ void MakeLatin1Field(QLineEdit* edit, int maxLength) {
     edit->setValidator(new Latin1Validator(edit));
 }
 
+std::optional<std::string> ChangedText(const QLineEdit* edit, std::string_view stored) {
+    const QString shown = QString::fromLatin1(stored.data(), static_cast<qsizetype>(stored.size())).left(edit->maxLength());
+    if (edit->text() == shown) return std::nullopt;
+    return edit->text().toLatin1().toStdString();
+}
+
 } // namespace tcn

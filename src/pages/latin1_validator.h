@@ -5,6 +5,10 @@
 #include <QLineEdit>
 #include <QValidator>
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace tcn {
 
 class Latin1Validator : public QValidator {
@@ -15,5 +19,10 @@ class Latin1Validator : public QValidator {
 
 // Gives `edit` a Latin1Validator and a maximum length.
 void MakeLatin1Field(QLineEdit* edit, int maxLength);
+
+// The bytes `edit` holds when the user changed them from `stored` as the field shows it (cut to its maximum
+// length); nothing when the field still shows the stored text, so that a stored text longer than the
+// field, or with bytes behind its terminating zero, is not rewritten by an apply that did not touch it.
+std::optional<std::string> ChangedText(const QLineEdit* edit, std::string_view stored);
 
 } // namespace tcn

@@ -261,9 +261,9 @@ bool SatellitePage::ApplyChanges(int row) {
     if (ui->RadioGroup3->itemIndex() >= 0)
         edit.diseqcType = static_cast<std::uint8_t>(ui->RadioGroup3->itemIndex());
     edit.diseqcPort = static_cast<std::uint8_t>(std::max(0, ui->RadioGroup4->itemIndex()));
-    edit.name = ToBytes(ui->Edit1->text());
-
     const auto index = static_cast<std::size_t>(row - 1);
+    edit.name = ChangedText(ui->Edit1, ReadSatellite(db, index).Name());
+
     ApplySatelliteEdit(db, index, edit);
 
     // What was stored, shown at once: a User pair that fell back to Universal, a port that was reset.

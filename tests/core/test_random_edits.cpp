@@ -299,7 +299,7 @@ class RandomEditRun {
 
     SatelliteEdit RandomSatelliteEdit() {
         SatelliteEdit edit;
-        edit.name = Text(24);
+        if (!Chance(10)) edit.name = Text(24);
         edit.position = Chance(2) ? static_cast<std::uint32_t>(Between(65536, 200000))
                                   : static_cast<std::uint32_t>(Pick(Chance(20) ? 65536 : 1000));
         const std::size_t orientation = Pick(3);
@@ -374,10 +374,12 @@ class RandomEditRun {
             switching = static_cast<std::uint8_t>((switching & 0xC0) | *edit.diseqcType |
                                                   (ports ? edit.diseqcPort << 4 : 0));
         rec.SetSwitching(switching);
-        for (std::size_t i = 0; i < 20; ++i)
-            rec.bytes[i] = 0;
-        for (std::size_t i = 0; i < std::min<std::size_t>(edit.name.size(), 19); ++i)
-            rec.bytes[i] = static_cast<std::uint8_t>(edit.name[i]);
+        if (edit.name) {
+            for (std::size_t i = 0; i < 20; ++i)
+                rec.bytes[i] = 0;
+            for (std::size_t i = 0; i < std::min<std::size_t>(edit.name->size(), 19); ++i)
+                rec.bytes[i] = static_cast<std::uint8_t>((*edit.name)[i]);
+        }
         m_config.SetSatellite(index, rec);
     }
 
@@ -533,8 +535,9 @@ class RandomEditRun {
         const std::size_t count = m_services.size();
         const std::size_t index = count == 0 || Chance(3) ? Between(count, count + 5) : Pick(count);
         ServiceEdit edit;
-        edit.name = Text(34);
-        edit.provider = Text(24);
+        // An absent text is one the user did not touch: its bytes stay.
+        if (!Chance(10)) edit.name = Text(34);
+        if (!Chance(10)) edit.provider = Text(24);
         edit.radio = Chance(50);
         edit.serviceId = Word();
         const auto pid = [this] {
@@ -550,18 +553,22 @@ class RandomEditRun {
         ApplyServiceEdit(Db(), index, edit);
         if (index < count) {
             ServiceRecord& rec = m_services[index].rec;
-            for (std::size_t i = 90; i < 120; ++i)
-                rec.bytes[i] = 0;
-            const std::size_t nameLength = std::min<std::size_t>(edit.name.size(), 30);
-            for (std::size_t i = 0; i < nameLength; ++i)
-                rec.bytes[90 + i] = static_cast<std::uint8_t>(edit.name[i]);
-            rec.bytes[90 + nameLength] = 0;
-            for (std::size_t i = 6; i < 26; ++i)
-                rec.bytes[i] = 0;
-            const std::size_t providerLength = std::min<std::size_t>(edit.provider.size(), 20);
-            for (std::size_t i = 0; i < providerLength; ++i)
-                rec.bytes[6 + i] = static_cast<std::uint8_t>(edit.provider[i]);
-            rec.bytes[6 + providerLength] = 0;
+            if (edit.name) {
+                for (std::size_t i = 90; i < 120; ++i)
+                    rec.bytes[i] = 0;
+                const std::size_t nameLength = std::min<std::size_t>(edit.name->size(), 30);
+                for (std::size_t i = 0; i < nameLength; ++i)
+                    rec.bytes[90 + i] = static_cast<std::uint8_t>((*edit.name)[i]);
+                rec.bytes[90 + nameLength] = 0;
+            }
+            if (edit.provider) {
+                for (std::size_t i = 6; i < 26; ++i)
+                    rec.bytes[i] = 0;
+                const std::size_t providerLength = std::min<std::size_t>(edit.provider->size(), 20);
+                for (std::size_t i = 0; i < providerLength; ++i)
+                    rec.bytes[6 + i] = static_cast<std::uint8_t>((*edit.provider)[i]);
+                rec.bytes[6 + providerLength] = 0;
+            }
             rec.SetKind(edit.radio ? 2 : 1);
             rec.SetServiceId(edit.serviceId);
             if (edit.videoPid <= 8191) rec.SetVideoPid(static_cast<std::uint16_t>(edit.videoPid));

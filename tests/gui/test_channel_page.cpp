@@ -223,6 +223,34 @@ class ChannelPageTest : public QObject {
         QCOMPARE(f.h.Find<QLineEdit>("chName")->text(), QStringLiteral("Golf"));
     }
 
+    void applyKeepsStoredTextsLongerThanTheirFieldsUnlessTheyWereEdited() {
+        // A file from elsewhere: a channel name of 31 characters (no terminating zero in its area), a
+        // provider of 25 and bytes behind the provider's zero.
+        auto db = Interleaved();
+        ServiceRecord& mike = db->services[0];
+        const std::string name(31, 'N'), provider = "A provider of 25 letters!";
+        mike.SetText(ServiceRecord::kName, 31, 31, name);
+        mike.SetText(ServiceRecord::kProvider, 30, 30, provider);
+        mike.SetU8(ServiceRecord::kProvider + 28, 0x7E);
+        ChannelFixture f(*db);
+        const ServiceRecord before = f.h.Db().services[0];
+        QCOMPARE(f.h.Find<QLineEdit>("chName")->text(), QString(30, QLatin1Char('N')));
+        f.Type("serID", QStringLiteral("4321"));
+        f.Apply();
+        ServiceRecord expected = before;
+        expected.SetServiceId(4321);
+        QCOMPARE(DifferingOffsets(f.h.Db().services[0], expected), std::vector<std::size_t>{});
+
+        // An edited field stores what it shows; the untouched one still keeps its bytes.
+        f.Type("chName", QStringLiteral("Mike"));
+        f.Apply();
+        QCOMPARE(f.h.Db().services[0].Name(), std::string_view("Mike"));
+        QCOMPARE(f.h.Db().services[0].Provider(), std::string_view(provider));
+        f.Type("proName", QStringLiteral("Short"));
+        f.Apply();
+        QCOMPARE(f.h.Db().services[0].Provider(), std::string_view("Short"));
+    }
+
     void lockFavouritesAndSelectAllWorkOnTheSelectedRange() {
         ChannelFixture f;
         f.ClickRange(3, 4); // Xray unlocked, Alpha locked

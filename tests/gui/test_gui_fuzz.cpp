@@ -17,6 +17,7 @@
 #include "demo_database.h"
 #include "favourites_page.h"
 #include "gui_harness.h"
+#include "latin1_validator.h"
 #include "radio_group.h"
 #include "string_grid.h"
 #include "support/file_builder.h"
@@ -476,7 +477,7 @@ class Driver {
     QString SatApply() { // the satellite gets what the group shows, as the core stores it
         const int row = Grid(0)->currentRow();
         SatelliteEdit edit;
-        edit.name = ToBytes(Field(0, "Edit1")->text());
+        edit.name = ChangedText(Field(0, "Edit1"), ReadSatellite(*m_before, std::size_t(row - 1)).Name());
         const auto position = ReadPositionField(ToBytes(Field(0, "MaskEdit1")->displayText()));
         if (Item(0, "RadioGroup1") >= 0) edit.orientation = Orientation(Item(0, "RadioGroup1") + 1);
         edit.lnbType = std::uint8_t(std::max(0, Item(0, "RadioGroup2")));
@@ -560,8 +561,9 @@ class Driver {
         const int row = Grid(2)->currentRow();
         const std::int64_t index = ServiceAtRow(*m_before, *ViewOf(*m_before), row);
         ServiceEdit edit;
-        edit.name = ToBytes(Field(2, "chName")->text());
-        edit.provider = ToBytes(Field(2, "proName")->text());
+        const ServiceRecord stored = GetService(*m_before, std::size_t(std::max<std::int64_t>(index, 0)));
+        edit.name = ChangedText(Field(2, "chName"), stored.Name());
+        edit.provider = ChangedText(Field(2, "proName"), stored.Provider());
         edit.radio = Item(2, "RadioGroup9") != 0;
         edit.scrambled = Item(2, "RadioGroup10") == 1;
         const long long id = Shown(Field(2, "serID")), video = Shown(Field(2, "vPid")),

@@ -227,6 +227,28 @@ class SatellitePageTest : public QObject {
         QCOMPARE(p.Cell(1, 1), QStringLiteral("T\u00fcrksat 42E and mor"));
     }
 
+    void applyKeepsATwentyByteNameUnlessItWasEdited() {
+        // A name that fills all 20 bytes of its field, without a terminating zero: the field shows 19.
+        auto db = FourSatellites();
+        SatelliteRecord wide = ReadSatellite(*db, 1);
+        wide.SetText(SatelliteRecord::kName, SatelliteRecord::kNameSize, SatelliteRecord::kNameSize,
+                     "Twenty characters!!!");
+        PutSatellite(*db, 1, wide);
+        GuiHarness h;
+        Page p{h};
+        QVERIFY(h.Load(*db));
+        p.Select(2);
+        QCOMPARE(p.Text("Edit1"), QStringLiteral("Twenty characters!!"));
+        p.Type("MaskEdit1", QStringLiteral("0045"));
+        p.Click("SpeedButton1");
+        QCOMPARE(p.Stored(1).Name(), std::string_view("Twenty characters!!!"));
+        QCOMPARE(p.Stored(1).Position(), 45);
+
+        p.Type("Edit1", QStringLiteral("Typed"));
+        p.Click("SpeedButton1");
+        QCOMPARE(p.Stored(1).Name(), std::string_view("Typed"));
+    }
+
     void addCopiesTheStoredSelectionUpToTheLastSlot() {
         GuiHarness h;
         Page p{h};

@@ -121,7 +121,8 @@ void ApplySatelliteEdit(ChannelDatabase& db, std::size_t index, const SatelliteE
     }
     rec.SetSwitching(switching);
 
-    rec.SetText(SatelliteRecord::kName, SatelliteRecord::kNameSize, SatelliteRecord::kNameMax, edit.name);
+    if (edit.name)
+        rec.SetText(SatelliteRecord::kName, SatelliteRecord::kNameSize, SatelliteRecord::kNameMax, *edit.name);
     db.config.SetSatellite(index, rec);
 }
 

@@ -25,7 +25,7 @@ inline constexpr std::uint32_t kUserLnbMax = 10750;
 
 // What the satellite page hands over when the user applies changes to one satellite.
 struct SatelliteEdit {
-    std::string name;                       // cut to 19 characters
+    std::optional<std::string> name;        // cut to 19 characters; absent: keep the stored name
     std::uint32_t position = 0;             // tenths of a degree, 0 to 65535
     std::optional<Orientation> orientation; // absent: keep the stored orientation
     std::uint8_t lnbType = kLnbUniversal;   // 0 Universal, 1 Normal, 2 User

@@ -42,8 +42,8 @@ void ReplaceService(ChannelDatabase& db, std::size_t i, const ServiceRecord& rec
 void ApplyServiceEdit(ChannelDatabase& db, std::size_t i, const ServiceEdit& edit) {
     if (i >= UsedServices(db)) return;
     ServiceRecord rec = db.services[i];
-    PutTerminatedText(rec, ServiceRecord::kName, ServiceRecord::kNameMax, edit.name);
-    PutTerminatedText(rec, ServiceRecord::kProvider, ServiceRecord::kProviderMax, edit.provider);
+    if (edit.name) PutTerminatedText(rec, ServiceRecord::kName, ServiceRecord::kNameMax, *edit.name);
+    if (edit.provider) PutTerminatedText(rec, ServiceRecord::kProvider, ServiceRecord::kProviderMax, *edit.provider);
     rec.SetKind(edit.radio ? ServiceRecord::kKindRadio : ServiceRecord::kKindTv);
     rec.SetServiceId(edit.serviceId);
     // A PID that does not fit 13 bits is skipped on its own; the rest of the edit still applies.

@@ -8,14 +8,17 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tcn {
 
 // What the channel page hands over when the user applies changes to one service.
 struct ServiceEdit {
-    std::string name;     // channel name, cut to 30 characters
-    std::string provider; // provider name, cut to 20 characters
+    // A text that is absent keeps the stored bytes (a name the user did not touch may be longer than the
+    // field that shows it).
+    std::optional<std::string> name;     // channel name, cut to 30 characters
+    std::optional<std::string> provider; // provider name, cut to 20 characters
     bool radio = false;
     std::uint16_t serviceId = 0;
     std::uint32_t videoPid = 0, audioPid = 0, pcrPid = 0; // a value above 8191 keeps the stored PID
@@ -37,9 +40,9 @@ bool AppendService(ChannelDatabase& db, const ServiceRecord& rec);
 // Overwrites record i with `rec`.
 void ReplaceService(ChannelDatabase& db, std::size_t i, const ServiceRecord& rec);
 
-// Writes the names, kind, service id, PIDs and scrambled bit of an edit into record i in one step. The
-// service number, CA codes, language, transponder link, locked bit, flag bits 2-7, byte 137 and the
-// provider area behind byte 26 stay as they were.
+// Writes the names that are given, the kind, service id, PIDs and scrambled bit of an edit into record i in
+// one step. The service number, CA codes, language, transponder link, locked bit, flag bits 2-7, byte 137
+// and the provider area behind byte 26 stay as they were.
 void ApplyServiceEdit(ChannelDatabase& db, std::size_t i, const ServiceEdit& edit);
 
 // Removes record i; later records move down one place and the last slot becomes empty.
