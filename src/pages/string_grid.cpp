@@ -66,6 +66,7 @@ void StringGrid::selectRange(int top, int bottom, int current) {
     selectionModel()->select(QItemSelection(model()->index(top - 1, 0), model()->index(bottom - 1, lastColumn)),
                              QItemSelectionModel::ClearAndSelect);
     scrollTo(currentIndex);
+    m_anchor = current;
 }
 
 void StringGrid::setRowMoving(bool on) {
@@ -82,7 +83,10 @@ void StringGrid::keyPressEvent(QKeyEvent* event) {
     if (keyHandler && keyHandler(event)) return;
     // Ctrl+A belongs to the pages; the view's own "select all" would bypass them.
     if (event->matches(QKeySequence::SelectAll)) return;
+    const int before = currentRow();
     QTableView::keyPressEvent(event);
+    // A key that moved the current row without Shift starts a new range there.
+    if (currentRow() != before && !(event->modifiers() & Qt::ShiftModifier)) m_anchor = currentRow();
 }
 
 void StringGrid::wheelEvent(QWheelEvent* event) {
@@ -104,7 +108,19 @@ void StringGrid::mousePressEvent(QMouseEvent* event) {
         setFocus(Qt::MouseFocusReason);
         return;
     }
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ShiftModifier && index.isValid() &&
+        selectionMode() == QAbstractItemView::ContiguousSelection) {
+        // Shift-click: the rows from the anchor to this one, this one current; the anchor stays.
+        const int row = index.row() + 1, anchor = std::clamp(m_anchor, 1, dataRowCount());
+        setFocus(Qt::MouseFocusReason);
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        selectionModel()->select(QItemSelection(model()->index(std::min(anchor, row) - 1, 0),
+                                                model()->index(std::max(anchor, row) - 1, model()->columnCount() - 1)),
+                                 QItemSelectionModel::ClearAndSelect);
+        return;
+    }
     QTableView::mousePressEvent(event);
+    if (index.isValid()) m_anchor = index.row() + 1;
 }
 
 void StringGrid::mouseMoveEvent(QMouseEvent* event) {

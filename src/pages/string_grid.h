@@ -31,7 +31,7 @@ class StringGrid : public QTableView {
     void setCurrentRow(int row);
     // The first and last selected rows; the current row when nothing is selected; (0, 0) without rows.
     std::pair<int, int> selectedRange() const;
-    // Selects rows top to bottom and makes `current` the current row.
+    // Selects rows top to bottom and makes `current` the current row, the row a shift-click extends from.
     void selectRange(int top, int bottom, int current);
     int dataRowCount() const;
 
@@ -65,6 +65,10 @@ class StringGrid : public QTableView {
   private:
     int RowAtY(int y) const;
 
+    // The row a shift-click extends the selection from: the row last clicked, reached by a key without
+    // Shift, or made current by the program. (The view's own anchor is a point on the screen, which
+    // names another row once the rows are filled anew.)
+    int m_anchor = 0;
     bool m_rowMoving = false;
     int m_dragFrom = 0; // grid row being dragged, 0 while no drag runs
     int m_dragTo = 0;

@@ -269,6 +269,16 @@ class ChannelPageTest : public QObject {
         QCOMPARE(f.grid->selectedRange(), std::make_pair(1, 3));
         QTest::keyClick(f.grid, Qt::Key_A, Qt::ControlModifier);
         QVERIFY(f.grid->selectedRange() == std::make_pair(1, 8) && f.grid->currentRow() == 8);
+        // A shift-click extends from the row the program made current, not from the row clicked before;
+        // pressing Ctrl alone moves nothing.
+        GuiHarness::ClickCell(f.grid, 3, 1);
+        QTest::keyClick(f.grid, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(f.grid, Qt::Key_Control);
+        GuiHarness::ClickCell(f.grid, 5, 1, Qt::ShiftModifier);
+        QVERIFY(f.grid->selectedRange() == std::make_pair(5, 8) && f.grid->currentRow() == 5);
+        QTest::keyClick(f.grid, Qt::Key_Up);
+        GuiHarness::ClickCell(f.grid, 2, 1, Qt::ShiftModifier);
+        QCOMPARE(f.grid->selectedRange(), std::make_pair(2, 4));
 
         // A full group: the rows that are not members are refused, the members still leave.
         auto db = NewDatabase();
