@@ -942,6 +942,7 @@ class RandomEditRun {
         if (reloaded.Open(kNewPath, reporter).status != LoadStatus::Loaded)
             return "the saved file did not load: " + Lines(reporter);
         auto expected = std::make_unique<ChannelDatabase>(Db());
+        SealConfigBlock(expected->config); // the file carries a fresh signature and CRC
         CompactTransponderTable(*expected);
         ResolveFavourites(*expected);
         CountSatellites(*expected);

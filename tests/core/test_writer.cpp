@@ -59,6 +59,23 @@ TEST(Writer, SaveThenLoadGivesTheSameTables) {
     EXPECT_TRUE(again.Database() == o->session->Database());
 }
 
+TEST(Writer, SavingAnEditedTableSealsTheFileButLeavesTheTablesAsTheyWere) {
+    // After an edit the CRC at the head of the live config buffer is stale: the saved file carries a
+    // fresh one, the tables being edited do not change (an undo history follows them byte for byte).
+    auto o = OpenSample(SampleDatabase(23, 30, 60));
+    ChannelDatabase& live = o->session->Database();
+    live.config.SetSatellite(0, test::MakeSatellite("Edited", 130));
+    const auto before = std::make_unique<ChannelDatabase>(live);
+    RecordingReporter reporter;
+    ASSERT_TRUE(o->session->Save(reporter));
+    EXPECT_TRUE(live == *before);
+    ChannelFileSession again(o->files);
+    ASSERT_EQ(again.Open("/x/NEW_CH.TCN", reporter).status, LoadStatus::Loaded);
+    ConfigBuffer sealed = before->config;
+    SealConfigBlock(sealed);
+    EXPECT_TRUE(again.Database().config == sealed);
+}
+
 TEST(Writer, EmptyTablesGiveTheSmallestFile) {
     auto o = OpenSample(ChannelDatabase());
     RecordingReporter reporter;

@@ -150,13 +150,12 @@ QPoint Drag(StringGrid* grid, int from, int to) {
     return end;
 }
 
-// The tables with what rendering a page may do to them (count the satellites, resolve the groups), and
-// with the first 8 config bytes (which every save rewrites) of `header`: how undo and redo are compared.
-std::unique_ptr<ChannelDatabase> Settled(const ChannelDatabase& db, const ChannelDatabase& header) {
+// The tables with what showing a page may do to them (count the satellites, resolve the groups): how
+// undo and redo are compared.
+std::unique_ptr<ChannelDatabase> Settled(const ChannelDatabase& db) {
     auto settled = Copy(db);
     CountSatellites(*settled);
     ResolveFavourites(*settled);
-    std::copy_n(header.config.bytes.begin(), kConfigPayloadOffset, settled->config.bytes.begin());
     return settled;
 }
 
@@ -687,11 +686,11 @@ class Driver {
     bool TakeStep(bool undo) {
         auto &from = undo ? m_undo : m_redo, &to = undo ? m_redo : m_undo;
         if (from.empty()) return false;
-        std::shared_ptr<ChannelDatabase> expected = Settled(*from.back(), Db());
+        std::shared_ptr<ChannelDatabase> expected = Settled(*from.back());
         to.push_back(Copy(*m_before));
         from.pop_back();
         AddCheck([this, expected] {
-            return *Settled(Db(), Db()) == *expected
+            return *Settled(Db()) == *expected
                        ? QString()
                        : QStringLiteral("undo or redo did not give back the tables of that step");
         });
@@ -732,11 +731,11 @@ class Driver {
             m_redo.push_back(std::move(current));
             current = std::move(m_undo.back());
             m_undo.pop_back();
-            Redrawn(*Settled(*current, Db()));
+            Redrawn(*Settled(*current));
         }
-        std::shared_ptr<ChannelDatabase> first = Settled(*current, Db());
+        std::shared_ptr<ChannelDatabase> first = Settled(*current);
         AddCheck([this, first] {
-            return *Settled(Db(), Db()) == *first ? QString()
+            return *Settled(Db()) == *first ? QString()
                                                   : QStringLiteral("undoing everything did not reach the first tables");
         });
         m_burst = -1;
@@ -1373,7 +1372,7 @@ class Driver {
         const QString what = Say("%1, %2", byKey ? "Ctrl+Q" : "close()",
                                  !dirty ? "nothing unsaved" : answer == UnsavedChoice::Save ? "Save" : answer == UnsavedChoice::Discard ? "Discard" : "Cancel");
         m_shown = false;
-        m_unchanged = !(dirty && answer == UnsavedChoice::Save); // a save seals the config block's CRC
+        m_unchanged = true; // a save writes the file, not the tables
         return what;
     }
 
@@ -1387,7 +1386,7 @@ class Driver {
         for (std::size_t i = m_messages; i < h.platform.messages.size(); ++i)
             refused |=
                 h.platform.messages[i].caption == "Error" || h.platform.messages[i].caption == "Move Error";
-        if ((action.readOnly || m_unchanged || (refused && action.run != &Driver::SaveFile)) &&
+        if ((action.readOnly || m_unchanged || refused) &&
             !(Db() == *m_before) && !m_expectDb)
             return Say("the tables changed although the step %1",
                        refused ? "was refused" : "changes nothing");
@@ -1620,6 +1619,7 @@ class Driver {
         if (reloaded.Open(h.window->Session().Context().NewFilePath, reporter).status != LoadStatus::Loaded)
             return "the saved file did not load";
         auto expected = Copy(Db());
+        SealConfigBlock(expected->config); // the file carries a fresh signature and CRC
         CompactTransponderTable(*expected);
         ResolveFavourites(*expected);
         CountSatellites(*expected);
@@ -1672,7 +1672,7 @@ class Driver {
 
 const Driver::Action Driver::kActions[] = {
     {"switch page", -1, 8, nullptr, false, Ed::Keeps, &Driver::SwitchPage},
-    {"save", -1, 2, nullptr, false, Ed::Keeps, &Driver::SaveFile},
+    {"save", -1, 2, nullptr, true, Ed::Keeps, &Driver::SaveFile},
     {"open", -1, 3, nullptr, false, Ed::Keeps, &Driver::OpenFile},
     {"undo or redo", -1, 4, nullptr, false, Ed::Keeps, &Driver::UndoRedo},
     {"undo everything", -1, 1, nullptr, false, Ed::Keeps, &Driver::UndoEverything},
@@ -1774,7 +1774,7 @@ QString Driver::Run() {
         if (action->page >= 0 && tablesChanged && !m_lastPushed) {
             if (m_renamed < 0 || m_renamed != m_burst) PushStep(*m_before);
             m_burst = m_renamed;
-            if (m_renamed >= 0 && !m_undo.empty() && *Settled(Expected(), Expected()) == *Settled(*m_undo.back(), Expected())) {
+            if (m_renamed >= 0 && !m_undo.empty() && *Settled(Expected()) == *Settled(*m_undo.back())) {
                 m_undo.pop_back();
                 if (m_cleanIndex > HistoryIndex()) m_cleanIndex = -1;
                 m_burst = -1;

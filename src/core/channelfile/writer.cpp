@@ -61,7 +61,7 @@ std::optional<std::vector<std::uint8_t>> CompressServices(const ChannelDatabase&
 
 } // namespace
 
-bool WriteNewChannelFile(const std::string& newFilePath, ChannelDatabase& db, std::unique_ptr<File>& sourceHandle,
+bool WriteNewChannelFile(const std::string& newFilePath, const ChannelDatabase& db, std::unique_ptr<File>& sourceHandle,
                          FileSystem& files, Reporter& reporter, const std::function<void()>& drain) {
     reporter.ShowStatus("Saving....");
 
@@ -79,8 +79,10 @@ bool WriteNewChannelFile(const std::string& newFilePath, ChannelDatabase& db, st
 
     try {
         WriteAll(*out, MakeHeader("SER", 0));
-        SealConfigBlock(db.config);
-        WriteAll(*out, db.config.bytes);
+        // The copy written carries the fresh signature and CRC; the tables being edited stay as they are.
+        ConfigBuffer config = db.config;
+        SealConfigBlock(config);
+        WriteAll(*out, config.bytes);
         const std::vector<std::uint8_t> tsl = EncodeTransponderBlock(db);
         WriteAll(*out, MakeHeader("TSL", static_cast<std::uint32_t>(tsl.size())));
         WriteAll(*out, tsl);

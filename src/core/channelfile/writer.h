@@ -12,10 +12,10 @@
 
 namespace tcn {
 
-// Writes `db` to `newFilePath`. Refreshes the signature and CRC at the head of the config buffer and
-// changes nothing else. Releases `sourceHandle` at the end of every save that gets as far as the
+// Writes `db` to `newFilePath`, the config block with a fresh signature and CRC; `db` is only read.
+// Releases `sourceHandle` at the end of every save that gets as far as the
 // compression. Returns true when the file is complete and the "Success" box was shown.
-bool WriteNewChannelFile(const std::string& newFilePath, ChannelDatabase& db, std::unique_ptr<File>& sourceHandle,
+bool WriteNewChannelFile(const std::string& newFilePath, const ChannelDatabase& db, std::unique_ptr<File>& sourceHandle,
                          FileSystem& files, Reporter& reporter, const std::function<void()>& drain);
 
 } // namespace tcn
