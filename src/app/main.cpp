@@ -1,7 +1,7 @@
 // tcnedit: the channel editor's window. `tcnedit [FILE]` opens FILE at start-up as Open would.
 
 #include "application.h"
-#include "platform.h"
+#include "desktop_platform.h"
 #include "screenshots.h"
 #include "tform1.h"
 

@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "actions/page_visits.h"
 #include "artwork.h"
 #include "channel_page.h"
 #include "favourites_page.h"
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -42,6 +44,7 @@ TForm1::TForm1(FileSystem& files, Platform& platform, const QString& workingDire
     ui->banner->setPixmap(BannerPixmap());
     ui->banner->setToolTip(QString::fromLatin1(kHomePage));
     ui->Select->setPixmap(CheckMarkPixmap());
+    m_context.SetCheckMark(ui->Select->pixmap());
     // The buttons' hints are kept for assistive tools but not shown as tooltips.
     ui->Open->setAccessibleDescription(QStringLiteral("Open a channel file"));
     ui->Save->setAccessibleDescription(QStringLiteral("Save to new channel file"));
@@ -72,8 +75,8 @@ TForm1::TForm1(FileSystem& files, Platform& platform, const QString& workingDire
 
     connect(ui->Open, &QPushButton::clicked, this, &TForm1::OpenClick);
     connect(ui->Save, &QPushButton::clicked, this, &TForm1::SaveClick);
-    connect(ui->SpeedButton9, &QPushButton::clicked, this, &TForm1::SpeedButton9Click);
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+    connect(ui->SpeedButton9, &QPushButton::clicked, this, &TForm1::ShowHelp);
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::ShowChosenPage);
 
     // Window-wide keys. None is one the pages use (Ctrl+A, Ctrl+L, Ctrl+F1 to Ctrl+F5, Insert, Del).
     const auto addKeys = [this](const char* name, const char* text, const char* keys) {
@@ -85,12 +88,12 @@ TForm1::TForm1(FileSystem& files, Platform& platform, const QString& workingDire
     };
     connect(addKeys("OpenAction", "Open", "Ctrl+O"), &QAction::triggered, this, &TForm1::OpenClick);
     connect(addKeys("SaveAction", "Save", "Ctrl+S"), &QAction::triggered, this, &TForm1::SaveClick);
-    connect(addKeys("HelpAction", "Help", "F1"), &QAction::triggered, this, &TForm1::SpeedButton9Click);
+    connect(addKeys("HelpAction", "Help", "F1"), &QAction::triggered, this, &TForm1::ShowHelp);
     connect(addKeys("QuitAction", "Quit", "Ctrl+Q"), &QAction::triggered, this, &QWidget::close);
     m_undoAction = addKeys("UndoAction", "Undo", "Ctrl+Z");
     m_redoAction = addKeys("RedoAction", "Redo", "Ctrl+Y; Ctrl+Shift+Z");
-    connect(m_undoAction, &QAction::triggered, this, &TForm1::UndoClick);
-    connect(m_redoAction, &QAction::triggered, this, &TForm1::RedoClick);
+    connect(m_undoAction, &QAction::triggered, this, &TForm1::Undo);
+    connect(m_redoAction, &QAction::triggered, this, &TForm1::Redo);
     QUndoStack& steps = m_context.History().Stack();
     m_undoAction->setEnabled(false);
     m_redoAction->setEnabled(false);
@@ -144,10 +147,12 @@ bool TForm1::OpenFile(const QString& path) {
     const LoadResult result =
         RunBusy([&] { return m_session.Open(QFile::encodeName(path).toStdString(), *this); });
     if (result.status != LoadStatus::Loaded) return false;
-    // New tables start a new history; a refused file left the old tables and their history as they were.
+    // New tables start a new history, with the view settings and the chosen satellite of a new file; a
+    // refused file left the old tables, their history and the pages' choices as they were.
     m_context.History().Reset();
+    m_context.ResetForNewFile();
     SwitchPageQuietly(0);
-    PageControl1Change(0);
+    ShowPage(0);
     ui->PageControl1->setEnabled(true);
     return true;
 }
@@ -176,20 +181,22 @@ bool TForm1::MaySetTablesAside() {
     return false;
 }
 
-void TForm1::UndoClick() {
+void TForm1::Undo() {
     if (m_busy || !m_context.History().Undo()) return;
-    PageControl1Change(ui->PageControl1->currentIndex());
-    // A refused open shows page 0 without rendering it, so page 0 must not keep showing what this step
-    // changed.
-    if (ui->PageControl1->currentIndex() != 0) m_satellitePage->Render();
+    ShowPagesAfterHistoryStep();
 }
 
-void TForm1::RedoClick() {
+void TForm1::Redo() {
     if (m_busy || !m_context.History().Redo()) return;
-    PageControl1Change(ui->PageControl1->currentIndex());
-    // A refused open shows page 0 without rendering it, so page 0 must not keep showing what this step
+    ShowPagesAfterHistoryStep();
+}
+
+void TForm1::ShowPagesAfterHistoryStep() {
+    const int current = ui->PageControl1->currentIndex();
+    ShowPage(current);
+    // A refused open shows page 0 without drawing it, so page 0 must not keep showing what this step
     // changed.
-    if (ui->PageControl1->currentIndex() != 0) m_satellitePage->Render();
+    if (current != 0) ShowPage(0);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -223,20 +230,25 @@ bool TForm1::IsHistoryKey(const QKeyEvent* event) const {
     return m_undoAction->shortcuts().contains(pressed) || m_redoAction->shortcuts().contains(pressed);
 }
 
-void TForm1::SpeedButton9Click() {
+void TForm1::ShowHelp() {
     const std::string& help = m_session.Context().HelpFilePath;
     if (!help.empty()) m_platform.OpenExternal(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(help))));
 }
 
-void TForm1::PageControl1Change(int index) {
-    if (m_switchingQuietly || index < 0 || index > 3) return;
-    m_pages[index]->Render();
+void TForm1::ShowChosenPage(int index) { ShowPage(index); }
+
+void TForm1::ShowPage(int index) {
+    // What showing each page writes to the tables, then the page drawn from them.
+    static constexpr void (*kPrepare[4])(ChannelDatabase&) = {PrepareSatellitePage, PrepareTransponderPage,
+                                                              PrepareChannelPage, PrepareFavouritesPage};
+    if (index < 0 || index > 3) return;
+    m_context.Prepare(kPrepare[index]);
+    m_pages[index]->Render(m_session.Database());
 }
 
 void TForm1::SwitchPageQuietly(int index) {
-    m_switchingQuietly = true;
+    const QSignalBlocker quiet(ui->PageControl1);
     ui->PageControl1->setCurrentIndex(index);
-    m_switchingQuietly = false;
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -64,13 +64,14 @@ class TForm1 : public QMainWindow, public Reporter {
   public slots:
     void OpenClick();
     void SaveClick();
-    void SpeedButton9Click();
-    // Renders the page the user switched to.
-    void PageControl1Change(int index);
+    // Help: the help file, through the desktop's "open".
+    void ShowHelp();
+    // Shows the page the user switched to.
+    void ShowChosenPage(int index);
     // Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z): one step of the tables back or forward, then the current page
-    // rendered anew.
-    void UndoClick();
-    void RedoClick();
+    // shown anew.
+    void Undo();
+    void Redo();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,8 +83,12 @@ class TForm1 : public QMainWindow, public Reporter {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    // The page control switched without rendering (a switch by the program, not by the user).
+    // The page control switched without drawing (a switch by the program, not by the user).
     void SwitchPageQuietly(int index);
+    // Page `index` shown: the writes showing it makes, then the page drawn from the tables.
+    void ShowPage(int index);
+    // After an undo or a redo: the page shown drawn anew, and page 0 too.
+    void ShowPagesAfterHistoryStep();
     // Runs `flow` as a load or save: events are drained between compression buffers, but user input that
     // arrives meanwhile is dropped, so no action starts inside another.
     template <typename Flow> auto RunBusy(Flow flow);
@@ -109,7 +114,6 @@ class TForm1 : public QMainWindow, public Reporter {
     QAction* m_redoAction;
     bool m_busy = false;
     bool m_draining = false;
-    bool m_switchingQuietly = false;
 };
 
 } // namespace tcn

@@ -3,7 +3,7 @@
 // is drawn (no copy of the services, no text per row), and the delegate that draws the check mark in the
 // "Lock" and "Fav 1" to "Fav 5" columns.
 
-#include "views/channel_actions.h"
+#include "views/channel_rows.h"
 #include "views/channel_view.h"
 
 #include <QAbstractTableModel>

@@ -1,7 +1,8 @@
 #include "channel_page.h"
 
-#include "artwork.h"
-#include "channel_grid_model.h" // also the channel view and its actions
+#include "actions/channel_actions.h"
+#include "actions/page_visits.h"
+#include "channel_grid_model.h" // also the channel view and its rows
 #include "latin1_validator.h"
 #include "tables/favourite_groups.h"
 #include "tables/service_table.h"
@@ -52,11 +53,8 @@ ChannelPage::ChannelPage(PageContext& context, QWidget* parent)
     grid->setColumns(m_model, {40, 157, 40, 40, 40, 40, 40, 40});
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // The window holds the check mark in its hidden "Select" image.
-    const auto* select =
-        context.Window() ? context.Window()->findChild<QLabel*>(QStringLiteral("Select")) : nullptr;
-    const QPixmap mark = select && !select->pixmap().isNull() ? select->pixmap() : CheckMarkPixmap();
-    auto* marks = new CheckMarkDelegate(mark, this);
+    // The window holds the check mark (in its hidden "Select" image) and hands it over.
+    auto* marks = new CheckMarkDelegate(context.CheckMark(), this);
     for (int c = ChannelGridModel::kLockColumn; c < ChannelGridModel::kColumns; ++c)
         grid->setItemDelegateForColumn(c, marks);
     grid->keyHandler = [this](QKeyEvent* event) { return GridKey(event); };
@@ -112,10 +110,10 @@ ChannelPage::ChannelPage(PageContext& context, QWidget* parent)
     connect(ui->SpeedButton8, &QPushButton::clicked, this, &ChannelPage::ApplyChanges);
 
     // Sort Options: only a user's choice runs a handler (filling and selecting them does not).
-    connect(ui->RadioGroup7, &RadioGroup::itemClicked, this, &ChannelPage::RadioGroup7Click);
-    connect(ui->ComboBox2, &QComboBox::activated, this, &ChannelPage::ComboBox2Change);
-    connect(ui->RadioGroup8, &RadioGroup::itemClicked, this, &ChannelPage::RadioGroup8Click);
-    connect(ui->ComboBox3, &QComboBox::activated, this, &ChannelPage::ComboBox3Change);
+    connect(ui->RadioGroup7, &RadioGroup::itemClicked, this, &ChannelPage::ChooseViewKind);
+    connect(ui->ComboBox2, &QComboBox::activated, this, &ChannelPage::ChooseSatelliteFilter);
+    connect(ui->RadioGroup8, &RadioGroup::itemClicked, this, &ChannelPage::ChooseSortOrder);
+    connect(ui->ComboBox3, &QComboBox::activated, this, &ChannelPage::ChooseAdditionalValue);
 
     m_model->Show(nullptr, nullptr);
     ResetServiceEditor();
@@ -148,30 +146,29 @@ ChannelPage::ChannelPage(PageContext& context, QWidget* parent)
 
 ChannelPage::~ChannelPage() = default;
 
-void ChannelPage::Render() {
-    RefreshChannelPage();
-}
-
-void ChannelPage::RefreshChannelPage() {
-    ChannelDatabase& db = m_context.Db();
-    ResolveFavourites(db);
-    RebuildChannelView(db, m_context.Session().View(), *m_view);
+void ChannelPage::Render(const ChannelDatabase& db) {
+    RebuildChannelView(db, m_context.View(), *m_view);
     FillViewChoices();
     SelectViewChoices();
     FillChannelGrid();
 }
 
+void ChannelPage::RefreshChannelPage() {
+    m_context.Prepare(PrepareChannelPage);
+    Render(m_context.Tables());
+}
+
 void ChannelPage::FillViewChoices() {
-    const ViewSettings& settings = m_context.Session().View();
+    const ViewSettings& settings = m_context.View();
     ui->RadioGroup7->setItemIndex(settings.viewKind - 1);
-    FillCombo(ui->ComboBox2, m_satelliteTexts, ToQt(SatelliteChoiceTexts(m_context.Db(), *m_view)));
+    FillCombo(ui->ComboBox2, m_satelliteTexts, ToQt(SatelliteChoiceTexts(m_context.Tables(), *m_view)));
     ui->RadioGroup8->setItemIndex(settings.sortOrder);
     FillCombo(ui->ComboBox3, m_additionalTexts, ToQt(AdditionalChoiceTexts(*m_view, settings)));
     ui->ComboBox3->setEnabled(AdditionalChoiceEnabled(settings));
 }
 
 void ChannelPage::SelectViewChoices() {
-    const ViewSettings& settings = m_context.Session().View();
+    const ViewSettings& settings = m_context.View();
     ui->ComboBox2->setCurrentIndex(SelectedSatelliteChoice(settings, *m_view));
     if (AdditionalChoiceEnabled(settings))
         ui->ComboBox3->setCurrentIndex(SelectedAdditionalChoice(settings, *m_view));
@@ -179,7 +176,7 @@ void ChannelPage::SelectViewChoices() {
 
 void ChannelPage::FillChannelGrid() {
     m_gridFilled = false;
-    m_model->Show(&m_context.Db(), m_view.get());
+    m_model->Show(&m_context.Tables(), m_view.get());
     if (m_view->count == 0) {
         ResetServiceEditor();
         return;
@@ -224,7 +221,7 @@ void ChannelPage::ShowPid(QLineEdit* field, unsigned value) {
 
 void ChannelPage::ShowCurrentService() {
     const int row = ui->ChGrid->currentRow();
-    const ChannelDatabase& db = m_context.Db();
+    const ChannelDatabase& db = m_context.Tables();
     const std::int64_t index = ServiceAtRow(db, *m_view, row);
     if (index < 0) return;
     const ServiceRecord service = GetService(db, static_cast<std::size_t>(index));
@@ -257,11 +254,10 @@ void ChannelPage::Reselect(int top, int bottom, int current) {
 }
 
 void ChannelPage::ApplyChanges() {
-    const TableEdit step(m_context.History(), QStringLiteral("Apply channel changes"));
     const int row = ui->ChGrid->currentRow();
-    const std::int64_t index = ServiceAtRow(m_context.Db(), *m_view, row);
+    const std::int64_t index = ServiceAtRow(m_context.Tables(), *m_view, row);
     if (!m_gridFilled || index < 0) return;
-    const ServiceRecord stored = GetService(m_context.Db(), static_cast<std::size_t>(index));
+    const ServiceRecord stored = GetService(m_context.Tables(), static_cast<std::size_t>(index));
     ServiceEdit edit;
     edit.name = ChangedText(ui->chName, stored.Name());
     edit.provider = ChangedText(ui->proName, stored.Provider());
@@ -282,52 +278,55 @@ void ChannelPage::ApplyChanges() {
     edit.audioPid = static_cast<std::uint32_t>(*audioPid);
     edit.pcrPid = static_cast<std::uint32_t>(*pcrPid);
     edit.scrambled = (ui->RadioGroup10->itemIndex() & 1) != 0;
-    ApplyServiceEdit(m_context.Db(), static_cast<std::size_t>(index), edit);
-    RefreshChannelPage();
+    m_context.Change(QStringLiteral("Apply channel changes"), [&](ChannelDatabase& db) {
+        ApplyChannelEdit(db, static_cast<std::size_t>(index), edit);
+    });
+    Render(m_context.Tables());
     ui->ChGrid->setFocus();
     // The row number stays, not the service: in a sorted view the edited service may stand elsewhere.
     if (m_view->count >= 2) ui->ChGrid->setCurrentRow(std::min<int>(row, m_view->count));
 }
 
 void ChannelPage::ToggleLockSelected() {
-    const TableEdit step(m_context.History(), QStringLiteral("Lock/Unlock"));
     if (m_view->count == 0) return;
     const auto [top, bottom] = ui->ChGrid->selectedRange();
-    ToggleLockRows(m_context.Db(), *m_view, top, bottom);
-    RefreshChannelPage();
+    m_context.Change(QStringLiteral("Lock/Unlock"),
+                     [&](ChannelDatabase& db) { ToggleLockRows(db, *m_view, top, bottom); });
+    Render(m_context.Tables());
     Reselect(top, bottom, bottom);
 }
 
 void ChannelPage::ToggleFavouriteSelected(int group) {
-    const TableEdit step(m_context.History(), QStringLiteral("Add to/Remove from Fav%1").arg(group));
     if (m_view->count == 0 || group < 1 || group > kGroupCount) return;
     const auto [top, bottom] = ui->ChGrid->selectedRange();
-    ToggleFavouriteRows(m_context.Db(), *m_view, top, bottom, static_cast<std::size_t>(group - 1));
-    RefreshChannelPage();
+    m_context.Change(QStringLiteral("Add to/Remove from Fav%1").arg(group), [&](ChannelDatabase& db) {
+        ToggleFavouriteRows(db, *m_view, top, bottom, static_cast<std::size_t>(group - 1));
+    });
+    Render(m_context.Tables());
     Reselect(top, bottom, bottom);
 }
 
 void ChannelPage::DeleteSelectedServices() {
-    const TableEdit step(m_context.History(), QStringLiteral("Delete channels"));
     if (m_view->count == 0) return;
     const auto [top, bottom] = ui->ChGrid->selectedRange();
-    DeleteViewRows(m_context.Db(), *m_view, top, bottom);
-    RefreshChannelPage();
+    m_context.Change(QStringLiteral("Delete channels"),
+                     [&](ChannelDatabase& db) { DeleteViewRows(db, *m_view, top, bottom); });
+    Render(m_context.Tables());
     ui->ChGrid->setFocus();
     if (m_view->count >= 2) ui->ChGrid->setCurrentRow(std::min<int>(top, m_view->count));
 }
 
 void ChannelPage::InsertService() {
-    ChannelDatabase& db = m_context.Db();
-    if (!m_view->reorderingAllowed || db.serviceCount >= kServiceCapacity) return;
+    if (!m_view->reorderingAllowed || m_context.Tables().serviceCount >= kServiceCapacity) return;
     // The dialog is made afresh each time, so it lists the satellites and transponders as they are now.
-    TForm2 dialog(db, m_context.Window());
+    TForm2 dialog(m_context.Tables(), m_context.Window());
     const int result = m_context.Shell().ExecChooser(dialog);
     if (result != 1 || dialog.ChooserResult() < 0) return;
-    const TableEdit step(m_context.History(), QStringLiteral("Insert channel"));
-    AppendService(db, NewServiceRecord(db, static_cast<std::uint16_t>(dialog.ChooserResult()),
-                                       m_context.Session().View().viewKind));
-    RefreshChannelPage();
+    const auto transponder = static_cast<std::uint16_t>(dialog.ChooserResult());
+    m_context.Change(QStringLiteral("Insert channel"), [&](ChannelDatabase& db) {
+        InsertChannel(db, transponder, m_context.View().viewKind);
+    });
+    Render(m_context.Tables());
     ui->ChGrid->setFocus();
     if (m_view->count > 0) ui->ChGrid->setCurrentRow(m_view->count);
 }
@@ -338,7 +337,6 @@ void ChannelPage::SelectAllRows() {
 }
 
 void ChannelPage::MoveSelectedRows(int from, int to) {
-    const TableEdit step(m_context.History(), QStringLiteral("Move channels"));
     if (to == 0) {
         RefreshChannelPage();
         ui->ChGrid->setFocus();
@@ -351,8 +349,10 @@ void ChannelPage::MoveSelectedRows(int from, int to) {
         m_context.ShowMessage(QStringLiteral("You must move Selection."), QStringLiteral("Move Error"));
         return;
     }
-    MoveViewRows(m_context.Db(), *m_view, m_context.Session().View().viewKind, top, bottom, to);
-    RefreshChannelPage();
+    m_context.Change(QStringLiteral("Move channels"), [&](ChannelDatabase& db) {
+        MoveViewRows(db, *m_view, m_context.View().viewKind, top, bottom, to);
+    });
+    Render(m_context.Tables());
     Reselect(to, to, to);
 }
 
@@ -387,7 +387,7 @@ void ChannelPage::CloseFind() {
 
 void ChannelPage::FindFrom(int row) {
     if (!m_gridFilled) return;
-    const int found = FindInView(m_context.Db(), *m_view, row, ToBytes(m_findField->text()));
+    const int found = FindInView(m_context.Tables(), *m_view, row, ToBytes(m_findField->text()));
     if (found > 0 && found != ui->ChGrid->currentRow()) ui->ChGrid->setCurrentRow(found);
 }
 
@@ -410,7 +410,7 @@ bool ChannelPage::GridKey(QKeyEvent* event) {
         if (m_gridFilled) ShowCurrentService();
         return false; // the grid moves the current row as usual
     case Qt::Key_Insert:
-        if (m_view->reorderingAllowed && m_context.Db().serviceCount < kServiceCapacity) InsertService();
+        if (m_view->reorderingAllowed && m_context.Tables().serviceCount < kServiceCapacity) InsertService();
         return true;
     default:
         break;
@@ -419,27 +419,27 @@ bool ChannelPage::GridKey(QKeyEvent* event) {
     return !event->text().isEmpty() && event->text().front().isPrint();
 }
 
-void ChannelPage::RadioGroup7Click(int index) {
-    SetViewKind(m_context.Session().View(), static_cast<std::uint8_t>(index + 1));
+void ChannelPage::ChooseViewKind(int index) {
+    SetViewKind(m_context.View(), static_cast<std::uint8_t>(index + 1));
     RefreshChannelPage();
     ui->ChGrid->setFocus();
 }
 
-void ChannelPage::ComboBox2Change(int index) {
-    SetSatelliteChoice(m_context.Session().View(), *m_view, index,
+void ChannelPage::ChooseSatelliteFilter(int index) {
+    SetSatelliteChoice(m_context.View(), *m_view, index,
                        static_cast<std::uint8_t>(ui->RadioGroup7->itemIndex() + 1));
     RefreshChannelPage();
     ui->ChGrid->setFocus();
 }
 
-void ChannelPage::RadioGroup8Click(int index) {
-    SetSortOrder(m_context.Session().View(), static_cast<std::uint8_t>(index));
+void ChannelPage::ChooseSortOrder(int index) {
+    SetSortOrder(m_context.View(), static_cast<std::uint8_t>(index));
     RefreshChannelPage();
     ui->ChGrid->setFocus();
 }
 
-void ChannelPage::ComboBox3Change(int index) {
-    SetAdditionalChoice(m_context.Session().View(), *m_view, index);
+void ChannelPage::ChooseAdditionalValue(int index) {
+    SetAdditionalChoice(m_context.View(), *m_view, index);
     RefreshChannelPage();
     ui->ChGrid->setFocus();
 }

@@ -32,10 +32,11 @@ class ChannelPage : public EditorPage {
     ChannelPage(PageContext& context, QWidget* parent = nullptr);
     ~ChannelPage() override;
 
-    // The page switch: RefreshChannelPage.
-    void Render() override;
-    // Rebuilds the page from the tables: favourites resolved (services renumbered), the view rebuilt
-    // under the current settings, the Sort Options filled and selected, the grid filled.
+    // Draws the page from the tables: the view rebuilt under the current settings, the Sort Options
+    // filled and selected, the grid filled.
+    void Render(const ChannelDatabase& db) override;
+    // The page shown anew after its view settings changed or a drag was put back: the groups resolved
+    // (what showing the page writes), then drawn.
     void RefreshChannelPage();
 
   public slots:
@@ -60,11 +61,12 @@ class ChannelPage : public EditorPage {
     void CloseFind();
 
   private:
-    // The Sort Options handlers: each changes the view settings, then refreshes.
-    void RadioGroup7Click(int index);
-    void ComboBox2Change(int index);
-    void RadioGroup8Click(int index);
-    void ComboBox3Change(int index);
+    // The Sort Options: "Tv or Radio", "Sat Sort", "Sort by" and "Additional List" chosen by the user;
+    // each changes the view settings, then refreshes.
+    void ChooseViewKind(int index);
+    void ChooseSatelliteFilter(int index);
+    void ChooseSortOrder(int index);
+    void ChooseAdditionalValue(int index);
     void FillViewChoices();
     void SelectViewChoices();
 

@@ -53,6 +53,7 @@ ChannelDatabase& EditHistory::Live() {
 void EditHistory::Reset() {
     m_stack.clear();
     m_stack.setClean();
+    m_visited = false;
     if (m_shadow)
         *m_shadow = Live();
     else
@@ -65,21 +66,19 @@ EditHistory::Step* EditHistory::LastDone() {
     return index > 0 ? static_cast<Step*>(const_cast<QUndoCommand*>(m_stack.command(index - 1))) : nullptr;
 }
 
-void EditHistory::Sync() {
+void EditHistory::Visit(const std::function<void(ChannelDatabase&)>& prepare) {
+    if (!m_shadow) m_shadow = std::make_unique<ChannelDatabase>(Live());
+    prepare(Live());
+    m_visited = true;
+}
+
+void EditHistory::FoldVisits() {
     if (!m_shadow) {
         m_shadow = std::make_unique<ChannelDatabase>(Live());
         return;
     }
-    if (*m_shadow == Live()) return;
-    // The step a redo would do next holds its bytes against the tables as they were before this change
-    // (a page drawn after an undo resolves the groups): it is rebased onto the tables as they are now, so
-    // that a redo still gives exactly the tables after it.
-    if (m_stack.canRedo()) {
-        Step& next = *static_cast<Step*>(const_cast<QUndoCommand*>(m_stack.command(m_stack.index())));
-        auto after = std::make_unique<ChannelDatabase>(*m_shadow);
-        next.Delta().Swap(*after);
-        next.Delta() = DatabaseDelta::Between(*after, Live());
-    }
+    if (!m_visited) return;
+    m_visited = false;
     if (Step* last = LastDone())
         Refold(*last);
     else
@@ -94,7 +93,7 @@ void EditHistory::Refold(Step& step) {
 
 bool EditHistory::Undo() {
     if (m_openActions > 0 || !m_stack.canUndo()) return false;
-    Sync();
+    FoldVisits();
     m_stack.undo();
     *m_shadow = Live();
     EndBurst();
@@ -103,7 +102,10 @@ bool EditHistory::Undo() {
 
 bool EditHistory::Redo() {
     if (m_openActions > 0 || !m_stack.canRedo()) return false;
-    Sync();
+    // The step's bytes were taken against the tables before any visit since: those writes are taken
+    // back (the pages make them again when they are drawn).
+    if (m_shadow && m_visited) Live() = *m_shadow;
+    m_visited = false;
     m_stack.redo();
     *m_shadow = Live();
     EndBurst();
@@ -115,7 +117,7 @@ void EditHistory::EndBurst() {
 }
 
 void EditHistory::BeginAction() {
-    if (m_openActions++ == 0) Sync();
+    if (m_openActions++ == 0) FoldVisits();
 }
 
 void EditHistory::EndAction(const QString& text, int mergeKey) {
@@ -131,6 +133,7 @@ void EditHistory::EndAction(const QString& text, int mergeKey) {
         m_stack.clear();
         m_stack.resetClean();
         *m_shadow = Live();
+        m_visited = false;
     }
 }
 

@@ -3,10 +3,11 @@
 // action changed (a DatabaseDelta), and the stack's clean state telling whether the tables differ from
 // the last load or save.
 //
-// A page marks an action with a TableEdit guard; everything the tables go through while it lives (the
-// table operation and the page's redraw) becomes one step. Redraws outside an action may also change
-// bytes (a page switch resolves the favourites and renumbers the services); such changes finish the
-// state the last step left, so they are folded into that step before the next action, undo or redo.
+// A page marks an action with a TableEdit guard; the table operation run while it lives becomes one step.
+// Showing a page may also write to the tables (a page that lists satellites counts them, the channel and
+// favourites pages resolve the groups): such writes are made through Visit, which keeps them apart as
+// finishing the state the last step left. Before the next action or an undo they are folded into that
+// step; before a redo they are taken back, so that the redo gives exactly the tables after its step.
 // Undo therefore always gives back exactly the tables before the action, and redo the tables after it.
 
 #include "tables/database_delta.h"
@@ -14,6 +15,7 @@
 #include <QString>
 #include <QUndoStack>
 
+#include <functional>
 #include <memory>
 
 namespace tcn {
@@ -41,6 +43,9 @@ class EditHistory {
     // The name-editing burst of the last step is over: a later keystroke starts a step of its own.
     void EndBurst();
 
+    // The writes showing a page makes, run on the live tables.
+    void Visit(const std::function<void(ChannelDatabase&)>& prepare);
+
     // Called by TableEdit. `mergeKey` >= 0 makes consecutive steps with the same key one step.
     void BeginAction();
     void EndAction(const QString& text, int mergeKey);
@@ -48,9 +53,9 @@ class EditHistory {
   private:
     class Step;
     ChannelDatabase& Live();
-    // Folds what changed since the history last looked into the step last done (or, with none, takes
-    // it as the starting state), so that the shadow equals the live tables.
-    void Sync();
+    // Folds the writes of page visits since the history last looked into the step last done (or, with
+    // none, into the starting state), so that the shadow equals the live tables.
+    void FoldVisits();
     // Recomputes `step` from the state before it to the live tables. The shadow must hold the state
     // after the step; it holds the live tables afterwards.
     void Refold(Step& step);
@@ -59,8 +64,10 @@ class EditHistory {
 
     ChannelFileSession& m_session;
     QUndoStack m_stack;
-    // A copy of the live tables as the history last saw them (one reused buffer).
+    // A copy of the live tables as the history last saw them (one reused buffer); the live tables differ
+    // from it only by the writes of page visits since, when `m_visited` says there were any.
     std::unique_ptr<ChannelDatabase> m_shadow;
+    bool m_visited = false;
     int m_openActions = 0;
 };
 

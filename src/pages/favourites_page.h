@@ -19,7 +19,7 @@ class FavouritesPage;
 
 namespace tcn {
 
-class TextGridModel;
+class TableGridModel;
 
 class FavouritesPage : public EditorPage {
     Q_OBJECT
@@ -28,32 +28,30 @@ class FavouritesPage : public EditorPage {
     FavouritesPage(PageContext& context, QWidget* parent = nullptr);
     ~FavouritesPage() override;
 
-    // Relinks the groups to the service table, then fills the page.
-    void Render() override;
+    // Shows CurrentGroup, the names and the information lines, as the tables hold them now.
+    void Render(const ChannelDatabase& db) override;
 
     // The group shown (0 to 4); it stays chosen across page switches and file opens.
     std::size_t CurrentGroup() const { return m_currentGroup; }
 
   private:
-    // Shows CurrentGroup, the names and the information lines, as the tables hold them now.
-    void FillFavouritesPage();
     // "Choose Group" by the user.
-    void RadioGroup11Click(int index);
+    void ChooseGroup(int index);
     // A group name edited by the user: stored as typed, nothing else.
-    void GroupNameEdited(std::size_t group, const QString& text);
+    void RenameGroup(std::size_t group, const QString& text);
     // Remembers the selected rows, which a following drag must start in.
-    void FavGridClick();
+    void RecordSelection();
     // The user dragged grid row `from` to grid row `to`: the recorded block moves there.
-    void FavGridRowMoved(int from, int to);
+    void MoveRecordedRows(int from, int to);
     // Ctrl+A selects every row; Del runs "Delete Selected" when the shortcut did not reach the action.
-    bool FavGridKeyDown(QKeyEvent* event);
-    // Removes the selected rows' services from the group.
-    void FavDeleteClick();
-    // Resolve, fill, focus the grid and make `row` current: how every change on the grid ends.
+    bool GridKey(QKeyEvent* event);
+    // "Delete Selected": the selected rows' services leave the group.
+    void DeleteSelected();
+    // The page shown anew (the groups resolved first), the grid focused with `row` current.
     void RefillAt(int row);
 
     std::unique_ptr<Ui::FavouritesPage> ui;
-    TextGridModel* m_model;
+    TableGridModel* m_grid;
     QMenu* m_popupMenu2;
     QAction* m_favDelete;
 

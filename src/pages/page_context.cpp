@@ -4,6 +4,11 @@
 
 namespace tcn {
 
+void PageContext::ResetForNewFile() {
+    ResetViewSettings(m_view);
+    ChosenSatellite = -1;
+}
+
 void PageContext::ShowMessage(const QString& text, const QString& caption) {
     m_platform.ShowMessage(m_window, text, caption);
 }

@@ -1,13 +1,14 @@
 #include "satellite_page.h"
 
+#include "actions/satellite_actions.h"
 #include "latin1_validator.h"
 #include "string_grid.h"
-#include "tables/satellite_table.h"
 #include "ui_satellite_page.h"
 #include "views/field_text.h"
 #include "views/position_field.h"
 
 #include <QKeyEvent>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -35,9 +36,17 @@ SatellitePage::SatellitePage(PageContext& context, QWidget* parent)
     : EditorPage(context, parent), ui(std::make_unique<Ui::SatellitePage>()) {
     ui->setupUi(this);
 
-    m_gridModel = new TextGridModel(
-        {QStringLiteral("Index"), QStringLiteral("Sat Name"), QStringLiteral("Position")}, true, this);
-    ui->SatGrid->setColumns(m_gridModel, {40, 170, 72});
+    m_grid = new TableGridModel(
+        {QStringLiteral("Index"), QStringLiteral("Sat Name"), QStringLiteral("Position")}, true,
+        [this] { return static_cast<int>(m_context.Tables().satelliteCount); },
+        [this](int row, int column) {
+            const SatelliteRecord rec = ReadSatellite(m_context.Tables(), static_cast<std::size_t>(row - 1));
+            return column == 0 ? QString::number(row)
+                   : column == 1 ? FromBytes(rec.Name())
+                                 : FromBytes(FormatSatellitePosition(rec));
+        },
+        this);
+    ui->SatGrid->setColumns(m_grid, {40, 170, 72});
     ui->SatGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     ui->SatGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ui->SatGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -45,35 +54,31 @@ SatellitePage::SatellitePage(PageContext& context, QWidget* parent)
     MakeLatin1Field(ui->Edit1, static_cast<int>(SatelliteRecord::kNameMax));
     ShowStartValues();
 
-    connect(ui->SatGrid, &StringGrid::currentRowChanged, this, [this] {
-        if (!m_quiet) ShowSelectedSatellite();
-    });
+    connect(ui->SatGrid, &StringGrid::currentRowChanged, this, &SatellitePage::ShowSelectedSatellite);
     // Turning the wheel drops unapplied edits as a change of row does.
     connect(ui->SatGrid, &StringGrid::wheelScrolled, this, &SatellitePage::ShowSelectedSatellite);
     ui->SatGrid->keyHandler = [this](QKeyEvent* event) {
         if (event->key() != Qt::Key_Insert || event->modifiers() != Qt::NoModifier) return false;
-        if (ui->SpeedButton3->isEnabled()) SpeedButton3Click();
+        if (ui->SpeedButton3->isEnabled()) AddSatellite();
         return true;
     };
-    connect(ui->RadioGroup2, &RadioGroup::itemClicked, this, &SatellitePage::RadioGroup2Click);
-    connect(ui->RadioGroup3, &RadioGroup::itemClicked, this, &SatellitePage::RadioGroup3Click);
-    connect(ui->SpeedButton1, &QPushButton::clicked, this, &SatellitePage::SpeedButton1Click);
-    connect(ui->SpeedButton2, &QPushButton::clicked, this, &SatellitePage::SpeedButton2Click);
-    connect(ui->SpeedButton3, &QPushButton::clicked, this, &SatellitePage::SpeedButton3Click);
+    connect(ui->RadioGroup2, &RadioGroup::itemClicked, this, &SatellitePage::ChooseLnbType);
+    connect(ui->RadioGroup3, &RadioGroup::itemClicked, this, &SatellitePage::ChooseDiseqcType);
+    connect(ui->SpeedButton1, &QPushButton::clicked, this, &SatellitePage::ApplyChanges);
+    connect(ui->SpeedButton2, &QPushButton::clicked, this, &SatellitePage::ShowStoredSatellite);
+    connect(ui->SpeedButton3, &QPushButton::clicked, this, &SatellitePage::AddSatellite);
 }
 
 SatellitePage::~SatellitePage() = default;
 
-void SatellitePage::Render() {
-    FillSatelliteGrid();
-}
-
-void SatellitePage::FillSatelliteGrid() {
-    ChannelDatabase& db = m_context.Db();
-    const int count = CountSatellites(db);
+void SatellitePage::Render(const ChannelDatabase& db) {
+    const int count = db.satelliteCount;
     ui->SpeedButton3->setEnabled(count < static_cast<int>(kSatelliteCapacity));
     const int row = ui->SatGrid->currentRow();
-    FillGridRows(count);
+    {
+        const QSignalBlocker quiet(ui->SatGrid);
+        m_grid->Refill();
+    }
     if (count == 0) {
         // Nothing of an earlier file lingers in the group: a satellite added now starts from the values
         // the page starts with.
@@ -87,34 +92,19 @@ void SatellitePage::FillSatelliteGrid() {
     ShowSelectedSatellite();
 }
 
-void SatellitePage::FillGridRows(int count, bool withNewRow) {
-    const ChannelDatabase& db = m_context.Db();
-    QVector<QStringList> rows;
-    rows.reserve(count + 1);
-    for (int i = 0; i < count; ++i) {
-        const SatelliteRecord rec = ReadSatellite(db, static_cast<std::size_t>(i));
-        rows.append({QString::number(i + 1), FromBytes(rec.Name()), FromBytes(FormatSatellitePosition(rec))});
-    }
-    // A new satellite's row carries only its number until the apply that follows the add fills it.
-    if (withNewRow) rows.append({QString::number(count + 1), QString(), QString()});
-    if (rows.isEmpty()) rows.append(QStringList());
-    m_quiet = true;
-    m_gridModel->setRows(std::move(rows));
-    m_quiet = false;
-}
-
 void SatellitePage::SelectRowQuietly(int row) {
-    m_quiet = true;
+    const QSignalBlocker quiet(ui->SatGrid);
     ui->SatGrid->setCurrentRow(row);
-    m_quiet = false;
 }
 
 void SatellitePage::ShowSelectedSatellite() {
-    const ChannelDatabase& db = m_context.Db();
+    const ChannelDatabase& db = m_context.Tables();
     const int row = ui->SatGrid->currentRow();
     if (row < 1 || row > db.satelliteCount) return;
     ShowSatellite(ReadSatellite(db, static_cast<std::size_t>(row - 1)));
 }
+
+void SatellitePage::ShowStoredSatellite() { ShowSelectedSatellite(); }
 
 void SatellitePage::ShowSatellite(const SatelliteRecord& rec) {
     ui->Edit1->setText(FromBytes(rec.Name()));
@@ -180,19 +170,9 @@ void SatellitePage::ShowFrequencies(std::uint16_t low, std::uint16_t high) {
     ui->MaskEdit3->setText(PaddedFrequency(high));
 }
 
-void SatellitePage::RadioGroup2Click(int index) {
-    if (index == m_lnbChoice) return;
-    m_lnbChoice = index;
-    LnbTypeRule(index);
-}
-
-void SatellitePage::RadioGroup3Click(int index) {
-    if (index == m_diseqcChoice) return;
-    m_diseqcChoice = index;
-    DiseqcTypeRule(index);
-}
-
-void SatellitePage::LnbTypeRule(int type) {
+void SatellitePage::ChooseLnbType(int type) {
+    if (type == m_lnbChoice) return;
+    m_lnbChoice = type;
     if (type == kLnbUniversal)
         m_lnbPair = {kUniversalLnbLow, kUniversalLnbHigh};
     else if (type == kLnbNormal)
@@ -203,7 +183,9 @@ void SatellitePage::LnbTypeRule(int type) {
     ShowFrequencies(m_lnbPair.low, m_lnbPair.high);
 }
 
-void SatellitePage::DiseqcTypeRule(int type) {
+void SatellitePage::ChooseDiseqcType(int type) {
+    if (type == m_diseqcChoice) return;
+    m_diseqcChoice = type;
     SetPortItems(type);
     ui->RadioGroup4->setEnabled(TypeHasPorts(type));
     ui->RadioGroup4->setItemIndex(0);
@@ -216,19 +198,13 @@ void SatellitePage::SetPortItems(int type) {
     if (ui->RadioGroup4->items() != items) ui->RadioGroup4->setItems(items);
 }
 
-void SatellitePage::SpeedButton1Click() {
-    ApplyChanges(ui->SatGrid->currentRow());
+std::optional<Orientation> SatellitePage::SideShown() const {
+    if (ui->RadioGroup1->itemIndex() == 0) return Orientation::West;
+    if (ui->RadioGroup1->itemIndex() == 1) return Orientation::East;
+    return std::nullopt;
 }
 
-void SatellitePage::SpeedButton2Click() {
-    ShowSelectedSatellite();
-}
-
-bool SatellitePage::ApplyChanges(int row) {
-    const TableEdit step(m_context.History(), QStringLiteral("Apply satellite changes"));
-    ChannelDatabase& db = m_context.Db();
-    if (row < 1 || row > db.satelliteCount) return false;
-
+std::optional<SatelliteEdit> SatellitePage::ReadGroup(const SatelliteRecord& stored) {
     // The fields are read as they show, blanks included: a blank between digits is no number.
     SatelliteEdit edit;
     const std::string positionText = ToBytes(ui->MaskEdit1->displayText());
@@ -237,63 +213,68 @@ bool SatellitePage::ApplyChanges(int row) {
         m_context.ShowMessage(QStringLiteral("'%1' is not a valid floating point value")
                                   .arg(FromBytes(TrimBlanks(positionText))),
                               QStringLiteral("Error"));
-        return false;
+        return std::nullopt;
     }
     edit.position = *position;
-
-    if (ui->RadioGroup1->itemIndex() == 0)
-        edit.orientation = Orientation::West;
-    else if (ui->RadioGroup1->itemIndex() == 1)
-        edit.orientation = Orientation::East;
+    edit.orientation = SideShown();
 
     // No LNB type chosen gives a Universal satellite.
     const int lnbType = ui->RadioGroup2->itemIndex();
     edit.lnbType = static_cast<std::uint8_t>(lnbType < 0 ? kLnbUniversal : lnbType);
     if (edit.lnbType == kLnbUser) {
         const auto low = ReadIntegerField(m_context, ui->MaskEdit2->displayText(), 0, kFrequencyFieldMax);
-        if (!low) return false;
+        if (!low) return std::nullopt;
         const auto high = ReadIntegerField(m_context, ui->MaskEdit3->displayText(), 0, kFrequencyFieldMax);
-        if (!high) return false;
+        if (!high) return std::nullopt;
         edit.lnbLow = static_cast<std::uint32_t>(*low);
         edit.lnbHigh = static_cast<std::uint32_t>(*high);
     }
 
-    if (ui->RadioGroup3->itemIndex() >= 0)
-        edit.diseqcType = static_cast<std::uint8_t>(ui->RadioGroup3->itemIndex());
+    if (ui->RadioGroup3->itemIndex() >= 0) edit.diseqcType = static_cast<std::uint8_t>(ui->RadioGroup3->itemIndex());
     edit.diseqcPort = static_cast<std::uint8_t>(std::max(0, ui->RadioGroup4->itemIndex()));
-    const auto index = static_cast<std::size_t>(row - 1);
-    edit.name = ChangedText(ui->Edit1, ReadSatellite(db, index).Name());
-
-    ApplySatelliteEdit(db, index, edit);
-
-    // What was stored, shown at once: a User pair that fell back to Universal, a port that was reset.
-    const SatelliteRecord stored = ReadSatellite(db, index);
-    ShowSatellite(stored);
-    m_gridModel->setCell(row, 1, FromBytes(stored.Name()));
-    m_gridModel->setCell(row, 2, FromBytes(FormatSatellitePosition(stored)));
-    return true;
+    edit.name = ChangedText(ui->Edit1, stored.Name());
+    return edit;
 }
 
-void SatellitePage::SpeedButton3Click() {
-    // The new satellite and the apply that fills it are one step.
-    const TableEdit step(m_context.History(), QStringLiteral("Add satellite"));
-    ChannelDatabase& db = m_context.Db();
-    const int before = db.satelliteCount;
-    const int previousRow = ui->SatGrid->currentRow();
-    const std::optional<std::uint8_t> slot = AddSatellite(db);
+void SatellitePage::ApplyChanges() {
+    const int row = ui->SatGrid->currentRow();
+    if (row < 1 || row > m_context.Tables().satelliteCount) return;
+    const auto index = static_cast<std::size_t>(row - 1);
+    const std::optional<SatelliteEdit> edit = ReadGroup(ReadSatellite(m_context.Tables(), index));
+    if (!edit) return;
+    m_context.Change(QStringLiteral("Apply satellite changes"),
+                     [&](ChannelDatabase& db) { ApplySatelliteEdit(db, index, *edit); });
+    // What was stored, shown at once: a User pair that fell back to Universal, a port that was reset.
+    ShowSatellite(ReadSatellite(m_context.Tables(), index));
+    m_grid->RowChanged(row);
+}
+
+void SatellitePage::AddSatellite() {
+    const ChannelDatabase& tables = m_context.Tables();
+    const int before = tables.satelliteCount;
+    if (before >= static_cast<int>(kSatelliteCapacity)) return;
+    // The new satellite takes the stored settings of the one selected, not unapplied edits; with no
+    // satellite before, the values the group starts with.
+    const int selected = ui->SatGrid->currentRow();
+    SatelliteEdit settings;
+    if (before > 0 && selected >= 1 && selected <= before)
+        settings = EditShowing(ReadSatellite(tables, static_cast<std::size_t>(selected - 1)), SideShown());
+    else if (const std::optional<SatelliteEdit> group = ReadGroup(ReadSatellite(tables, static_cast<std::size_t>(before))))
+        settings = *group;
+    else
+        return;
+    const std::optional<std::uint8_t> slot = m_context.Change(
+        QStringLiteral("Add satellite"), [&](ChannelDatabase& db) { return AddSatelliteLike(db, settings); });
     if (!slot) return;
-    const int newRow = *slot + 1;
 
-    FillGridRows(before, true);
-
-    // The new satellite takes the stored settings of the one selected before, not unapplied edits. With
-    // no satellite before, it takes what the group holds.
-    if (before > 0 && previousRow >= 1 && previousRow <= before)
-        ShowSatellite(ReadSatellite(db, static_cast<std::size_t>(previousRow - 1)));
-    SelectRowQuietly(newRow);
-    ui->SpeedButton3->setEnabled(db.satelliteCount < kSatelliteCapacity);
+    {
+        const QSignalBlocker quiet(ui->SatGrid);
+        m_grid->Refill();
+    }
+    SelectRowQuietly(*slot + 1);
+    ui->SpeedButton3->setEnabled(tables.satelliteCount < kSatelliteCapacity);
     ui->GroupBox1->setEnabled(true);
-    ApplyChanges(newRow);
+    ShowSatellite(ReadSatellite(tables, *slot));
 }
 
 } // namespace tcn

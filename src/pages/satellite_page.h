@@ -5,10 +5,11 @@
 // the grid) takes the next free slot and gives it the settings of the satellite selected before.
 
 #include "editor_page.h"
-#include "tables/records.h"
+#include "tables/satellite_table.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class SatellitePage;
@@ -16,7 +17,7 @@ class SatellitePage;
 
 namespace tcn {
 
-class TextGridModel;
+class TableGridModel;
 
 class SatellitePage : public EditorPage {
     Q_OBJECT
@@ -25,16 +26,16 @@ class SatellitePage : public EditorPage {
     SatellitePage(PageContext& context, QWidget* parent = nullptr);
     ~SatellitePage() override;
 
-    // FillSatelliteGrid: the grid from the table, then the group shows the selected row's satellite.
-    void Render() override;
+    // FillSatelliteGrid: the grid from the tables, then the group shows the selected row's satellite.
+    void Render(const ChannelDatabase& db) override;
 
   public slots:
     // "Apply Changes": the group's values into the selected satellite.
-    void SpeedButton1Click();
+    void ApplyChanges();
     // "Cancel": the group shows the stored satellite again.
-    void SpeedButton2Click();
-    // "Add satellite": a new satellite in the next free slot.
-    void SpeedButton3Click();
+    void ShowStoredSatellite();
+    // "Add satellite": a new satellite in the next free slot, with the settings of the one selected.
+    void AddSatellite();
 
   private:
     // The LNB oscillator pair that goes with the LNB type chosen in RadioGroup2 (MHz).
@@ -42,23 +43,19 @@ class SatellitePage : public EditorPage {
         std::uint16_t low = 0, high = 0;
     };
 
-    void FillSatelliteGrid();
-    // The grid's rows: one per satellite of slots 0 to count-1 (and the numbered row of a satellite just
-    // added), or one blank row when there is none.
-    void FillGridRows(int count, bool withNewRow = false);
     // Makes `row` the selected grid row without reloading the group.
     void SelectRowQuietly(int row);
     // ShowSatellite for the selected row, when it holds a satellite.
     void ShowSelectedSatellite();
     void ShowSatellite(const SatelliteRecord& rec);
-    // Applies the group's values to grid row `row`; false when a field held no number (after the message).
-    bool ApplyChanges(int row);
+    // The group's values as an edit; nothing after the message of a field that holds no number.
+    std::optional<SatelliteEdit> ReadGroup(const SatelliteRecord& stored);
+    // The side RadioGroup1 shows, if any.
+    std::optional<Orientation> SideShown() const;
 
     // The user chose an LNB type or a DiSEqC type; the rules run only when the choice changed.
-    void RadioGroup2Click(int index);
-    void RadioGroup3Click(int index);
-    void LnbTypeRule(int type);
-    void DiseqcTypeRule(int type);
+    void ChooseLnbType(int index);
+    void ChooseDiseqcType(int index);
     // RadioGroup4 offers ports A and B for ToneBurst and A to D otherwise.
     void SetPortItems(int type);
 
@@ -68,12 +65,10 @@ class SatellitePage : public EditorPage {
     void ShowFrequencies(std::uint16_t low, std::uint16_t high);
 
     std::unique_ptr<Ui::SatellitePage> ui;
-    TextGridModel* m_gridModel;
+    TableGridModel* m_grid;
     LnbPair m_lnbPair;
     // The LNB and DiSEqC types shown last, so that a click on the chosen item does not rerun its rule.
     int m_lnbChoice = -1, m_diseqcChoice = -1;
-    // Set while the page moves the grid's selection itself.
-    bool m_quiet = false;
 };
 
 } // namespace tcn

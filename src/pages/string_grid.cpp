@@ -156,52 +156,42 @@ void StringGrid::paintEvent(QPaintEvent* event) {
     painter.drawLine(0, y, viewport()->width(), y);
 }
 
-TextGridModel::TextGridModel(const QStringList& headers, bool fixedFirstColumn, QObject* parent)
-    : QAbstractTableModel(parent), m_headers(headers), m_fixedFirstColumn(fixedFirstColumn) {
-    m_rows.append(QStringList());
+TableGridModel::TableGridModel(const QStringList& headers, bool fixedFirstColumn, RowCount rows, CellText cell,
+                               QObject* parent)
+    : QAbstractTableModel(parent), m_headers(headers), m_fixedFirstColumn(fixedFirstColumn), m_rows(std::move(rows)),
+      m_cell(std::move(cell)) {}
+
+int TableGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : std::max(1, m_shownRows);
 }
 
-int TextGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows.size(); }
-
-int TextGridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_headers.size();
+int TableGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
 }
 
-QVariant TextGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= m_rows.size()) return {};
-    if (role == Qt::DisplayRole) {
-        const QStringList& row = m_rows[index.row()];
-        return index.column() < row.size() ? row[index.column()] : QString();
-    }
+QVariant TableGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    if (role == Qt::DisplayRole) return index.row() < m_shownRows ? m_cell(index.row() + 1, index.column()) : QString();
     if (role == Qt::BackgroundRole && m_fixedFirstColumn && index.column() == 0)
         return QApplication::palette().button();
     return {};
 }
 
-QVariant TextGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
         return m_headers[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-void TextGridModel::setRows(QVector<QStringList> rows) {
+void TableGridModel::Refill() {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_shownRows = m_rows();
     endResetModel();
 }
 
-void TextGridModel::setCell(int row, int column, const QString& text) {
-    if (row < 1 || row > m_rows.size() || column < 0 || column >= m_headers.size()) return;
-    QStringList& cells = m_rows[row - 1];
-    while (cells.size() <= column) cells.append(QString());
-    cells[column] = text;
-    emit dataChanged(index(row - 1, column), index(row - 1, column));
-}
-
-QString TextGridModel::cell(int row, int column) const {
-    if (row < 1 || row > m_rows.size()) return {};
-    const QStringList& cells = m_rows[row - 1];
-    return column >= 0 && column < cells.size() ? cells[column] : QString();
+void TableGridModel::RowChanged(int row) {
+    if (row < 1 || row > m_shownRows) return;
+    emit dataChanged(index(row - 1, 0), index(row - 1, columnCount() - 1));
 }
 
 } // namespace tcn

@@ -74,28 +74,36 @@ class StringGrid : public QTableView {
     int m_dragTo = 0;
 };
 
-// Plain texts with a header row; the first column can be drawn like a fixed column.
-class TextGridModel : public QAbstractTableModel {
+// The model of the small grids (satellites, transponders, favourite entries): the rows and cell texts are
+// read from the tables when a cell is drawn, through the two functions the page gives; with no rows the
+// grid shows one blank row. The first column can be drawn like a fixed column.
+class TableGridModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
-    TextGridModel(const QStringList& headers, bool fixedFirstColumn, QObject* parent = nullptr);
+    // The number of data rows, and the text of a cell (row from 1).
+    using RowCount = std::function<int()>;
+    using CellText = std::function<QString(int row, int column)>;
+
+    TableGridModel(const QStringList& headers, bool fixedFirstColumn, RowCount rows, CellText cell,
+                   QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Replaces every row (each a list of cell texts; missing cells are empty).
-    void setRows(QVector<QStringList> rows);
-    // Sets one cell of grid row `row` (1 = first data row).
-    void setCell(int row, int column, const QString& text);
-    QString cell(int row, int column) const;
+    // The rows changed: the grid is filled anew (its selection goes).
+    void Refill();
+    // Grid row `row` (from 1) shows other texts; the selection stays.
+    void RowChanged(int row);
 
   private:
     QStringList m_headers;
     bool m_fixedFirstColumn;
-    QVector<QStringList> m_rows;
+    RowCount m_rows;
+    CellText m_cell;
+    int m_shownRows = 0; // the data rows as of the last fill
 };
 
 } // namespace tcn

@@ -51,14 +51,14 @@ TForm2::TForm2(const ChannelDatabase& db, QWidget* parent)
     PrepareBox(m_ui->ComboBox2);
 
     // currentIndexChanged covers a pick from the list and the arrow keys; filling the boxes blocks it.
-    connect(m_ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm2::ComboBox1Change);
-    connect(m_ui->ComboBox2, &QComboBox::currentIndexChanged, this, &TForm2::ComboBox2Change);
+    connect(m_ui->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm2::ChooseSatellite);
+    connect(m_ui->ComboBox2, &QComboBox::currentIndexChanged, this, &TForm2::ChooseTransponder);
     connect(m_ui->ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString& text) { ComboBox1Change(SelectTypedItem(m_ui->ComboBox1, text)); });
+            [this](const QString& text) { ChooseSatellite(SelectTypedItem(m_ui->ComboBox1, text)); });
     connect(m_ui->ComboBox2->lineEdit(), &QLineEdit::textEdited, this,
-            [this](const QString& text) { ComboBox2Change(SelectTypedItem(m_ui->ComboBox2, text)); });
-    connect(m_ui->SpeedButton1, &QPushButton::clicked, this, &TForm2::SpeedButton1Click);
-    connect(m_ui->SpeedButton2, &QPushButton::clicked, this, &TForm2::SpeedButton2Click);
+            [this](const QString& text) { ChooseTransponder(SelectTypedItem(m_ui->ComboBox2, text)); });
+    connect(m_ui->SpeedButton1, &QPushButton::clicked, this, &TForm2::Confirm);
+    connect(m_ui->SpeedButton2, &QPushButton::clicked, this, &TForm2::Cancel);
 
     FormCreate();
 }
@@ -126,22 +126,22 @@ void TForm2::FillChooserTransponders() {
     transponders->setCurrentIndex(0);
 }
 
-void TForm2::ComboBox1Change(int index) {
+void TForm2::ChooseSatellite(int index) {
     m_chosenSatellite = index;
     FillChooserTransponders();
 }
 
-void TForm2::ComboBox2Change(int index) {
+void TForm2::ChooseTransponder(int index) {
     const bool listed = index >= 0 && static_cast<std::size_t>(index) < m_transponderList.size();
     m_chosenTransponder = listed ? m_transponderList[static_cast<std::size_t>(index)] : -1;
 }
 
-void TForm2::SpeedButton1Click() {
+void TForm2::Confirm() {
     m_chooserResult = m_chosenTransponder;
     done(kConfirmed);
 }
 
-void TForm2::SpeedButton2Click() {
+void TForm2::Cancel() {
     m_chooserResult = -1;
     done(kCancelled);
 }

@@ -42,11 +42,12 @@ class TForm2 : public QDialog {
     // Lists the chosen satellite's transponders and preselects the first, or shows "No Transponders".
     void FillChooserTransponders();
     // The user chose satellite item `index` (-1: typed text that names no satellite).
-    void ComboBox1Change(int index);
+    void ChooseSatellite(int index);
     // The user chose transponder item `index` (-1: typed text that names no transponder).
-    void ComboBox2Change(int index);
-    void SpeedButton1Click();
-    void SpeedButton2Click();
+    void ChooseTransponder(int index);
+    // "Confirm": the chosen transponder is the result. "Cancel": nothing is.
+    void Confirm();
+    void Cancel();
 
     std::unique_ptr<Ui::TForm2> m_ui;
     const ChannelDatabase& m_db;

@@ -1,5 +1,6 @@
 #include "transponder_page.h"
 
+#include "actions/transponder_actions.h"
 #include "string_grid.h"
 #include "tables/satellite_table.h"
 #include "tables/transponder_table.h"
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <limits>
@@ -42,19 +44,26 @@ void ResetNumber(QLineEdit* edit) {
     edit->setText(kNumberStart);
 }
 
-QString MhzText(const TransponderRecord& rec) {
-    return QString::number(rec.Frequency() / 1000);
-}
-
 } // namespace
 
 TransponderPage::TransponderPage(PageContext& context, QWidget* parent)
     : EditorPage(context, parent), ui(std::make_unique<Ui::TransponderPage>()) {
     ui->setupUi(this);
-    m_model = new TextGridModel({QStringLiteral("Frequency"), QStringLiteral("Polarity"),
+    m_grid = new TableGridModel({QStringLiteral("Frequency"), QStringLiteral("Polarity"),
                                  QStringLiteral("Symbol Rate"), QStringLiteral("F.E.C")},
-                                false, this);
-    ui->TpGrid->setColumns(m_model, {66, 56, 68, 59});
+                                false, [this] { return static_cast<int>(m_list.size()); },
+                                [this](int row, int column) {
+                                    const TransponderRecord rec =
+                                        ReadTransponder(m_context.Tables(), m_list[static_cast<std::size_t>(row - 1)]);
+                                    switch (column) {
+                                    case 0: return QString::number(rec.Frequency() / 1000);
+                                    case 1: return FromBytes(PolarityText(rec.Polarity()));
+                                    case 2: return QString::number(rec.SymbolRate());
+                                    default: return FromBytes(FecText(rec.Fec()));
+                                    }
+                                },
+                                this);
+    ui->TpGrid->setColumns(m_grid, {66, 56, 68, 59});
     // The header texts have to fit the narrow fixed columns ("Symbol Rate" in 68 pixels).
     QFont headerFont = ui->TpGrid->horizontalHeader()->font();
     headerFont.setPointSizeF(headerFont.pointSizeF() - 1.5);
@@ -65,18 +74,15 @@ TransponderPage::TransponderPage(PageContext& context, QWidget* parent)
     ui->ComboBox1->setToolTip(QStringLiteral("Choose Satellite"));
     ui->ComboBox1->installEventFilter(this);
 
-    connect(ui->ComboBox1, &QComboBox::activated, this, &TransponderPage::ComboBox1Change);
-    connect(ui->SpeedButton5, &QPushButton::clicked, this, &TransponderPage::SpeedButton5Click);
-    connect(ui->SpeedButton4, &QPushButton::clicked, this, &TransponderPage::SpeedButton4Click);
-    connect(ui->SpeedButton6, &QPushButton::clicked, this, &TransponderPage::SpeedButton6Click);
-    connect(ui->SpeedButton7, &QPushButton::clicked, this, &TransponderPage::SpeedButton7Click);
+    // `activated` is the user's choice only: filling the box and selecting its item run nothing.
+    connect(ui->ComboBox1, &QComboBox::activated, this, &TransponderPage::ChooseSatellite);
+    connect(ui->SpeedButton5, &QPushButton::clicked, this, &TransponderPage::ApplyChanges);
+    connect(ui->SpeedButton4, &QPushButton::clicked, this, &TransponderPage::ShowStoredTransponder);
+    connect(ui->SpeedButton6, &QPushButton::clicked, this, &TransponderPage::AddTransponder);
+    connect(ui->SpeedButton7, &QPushButton::clicked, this, &TransponderPage::DeleteSelected);
     // The editor follows the selected row, and a turn of the wheel drops unapplied input as well.
-    connect(ui->TpGrid, &StringGrid::currentRowChanged, this, [this] {
-        if (!m_filling && m_rowsShown) ShowTransponder();
-    });
-    connect(ui->TpGrid, &StringGrid::wheelScrolled, this, [this] {
-        if (m_rowsShown) ShowTransponder();
-    });
+    connect(ui->TpGrid, &StringGrid::currentRowChanged, this, &TransponderPage::ShowStoredTransponder);
+    connect(ui->TpGrid, &StringGrid::wheelScrolled, this, &TransponderPage::ShowStoredTransponder);
 
     // Start-up: nothing chosen, one blank row, the editor reset and disabled.
     ShowBlankGrid();
@@ -87,39 +93,34 @@ TransponderPage::TransponderPage(PageContext& context, QWidget* parent)
 
 TransponderPage::~TransponderPage() = default;
 
-void TransponderPage::Render() {
+void TransponderPage::Render(const ChannelDatabase&) {
     FillTransponderPage();
 }
 
-int TransponderPage::ChosenSatellite() {
-    const int s = m_context.Session().SelectedSatellite;
-    return s >= 0 && s < m_context.Db().satelliteCount ? s : -1;
-}
-
-std::vector<std::uint16_t> TransponderPage::TransponderList() {
-    const int s = ChosenSatellite();
-    if (s < 0) return {};
-    return BuildSatelliteTransponderList(m_context.Db(), static_cast<std::uint8_t>(s));
+int TransponderPage::ChosenSatellite() const {
+    const int s = m_context.ChosenSatellite;
+    return s >= 0 && s < m_context.Tables().satelliteCount ? s : -1;
 }
 
 void TransponderPage::SelectRowQuietly(int row) {
-    m_filling = true;
+    const QSignalBlocker quiet(ui->TpGrid);
     ui->TpGrid->setCurrentRow(row);
-    m_filling = false;
 }
 
 void TransponderPage::ShowBlankGrid() {
-    m_filling = true;
-    m_model->setRows({QStringList(4, QString())});
-    m_filling = false;
+    m_list.clear();
+    {
+        const QSignalBlocker quiet(ui->TpGrid);
+        m_grid->Refill();
+    }
     SelectRowQuietly(1);
 }
 
 void TransponderPage::FillTransponderPage() {
     m_rowsShown = false;
     ui->ComboBox1->clear();
-    ChannelDatabase& db = m_context.Db();
-    const std::uint8_t count = CountSatellites(db);
+    const ChannelDatabase& db = m_context.Tables();
+    const std::uint8_t count = db.satelliteCount;
     if (count == 0) {
         ui->ComboBox1->setCurrentIndex(-1);
         ui->ComboBox1->setEnabled(false);
@@ -139,8 +140,7 @@ void TransponderPage::FillTransponderPage() {
         ShowBlankGrid();
         ResetTransponderEditor();
         ui->StaticText1->setText(kSatellitePrefix + QStringLiteral(".../..."));
-        ui->StaticText2->setText(kTablePrefix + QString::number(db.transponderCount) +
-                                 QStringLiteral("/3500"));
+        ui->StaticText2->setText(kTablePrefix + QString::number(db.transponderCount) + QStringLiteral("/3500"));
         return;
     }
     SelectRowQuietly(1);
@@ -148,11 +148,13 @@ void TransponderPage::FillTransponderPage() {
 }
 
 void TransponderPage::FillTransponderGrid() {
-    const std::vector<std::uint16_t> list = TransponderList();
+    const ChannelDatabase& db = m_context.Tables();
+    const int s = ChosenSatellite();
+    std::vector<std::uint16_t> list = s < 0 ? std::vector<std::uint16_t>{}
+                                            : BuildSatelliteTransponderList(db, static_cast<std::uint8_t>(s));
     const int n = static_cast<int>(list.size());
     ui->StaticText1->setText(kSatellitePrefix + QString::number(n) + QStringLiteral("/200"));
-    ui->StaticText2->setText(kTablePrefix + QString::number(m_context.Db().transponderCount) +
-                             QStringLiteral("/3500"));
+    ui->StaticText2->setText(kTablePrefix + QString::number(db.transponderCount) + QStringLiteral("/3500"));
 
     if (n == 0) {
         m_rowsShown = false;
@@ -169,40 +171,28 @@ void TransponderPage::FillTransponderGrid() {
 
     // The selected row stays where it was as far as the new rows reach.
     const int row = std::clamp(ui->TpGrid->currentRow(), 1, n);
-    QVector<QStringList> rows;
-    rows.reserve(n);
-    for (const std::uint16_t index : list) {
-        const TransponderRecord rec = ReadTransponder(m_context.Db(), index);
-        rows.append({MhzText(rec), FromBytes(PolarityText(rec.Polarity())), QString::number(rec.SymbolRate()),
-                     FromBytes(FecText(rec.Fec()))});
+    m_list = std::move(list);
+    {
+        const QSignalBlocker quiet(ui->TpGrid);
+        m_grid->Refill();
     }
-    m_filling = true;
-    m_model->setRows(std::move(rows));
-    m_filling = false;
     SelectRowQuietly(row);
-    ShowTransponder();
     m_rowsShown = true;
-}
-
-void TransponderPage::WriteRow(int row, std::uint16_t index) {
-    const TransponderRecord rec = ReadTransponder(m_context.Db(), index);
-    m_model->setCell(row, 0, MhzText(rec));
-    m_model->setCell(row, 1, FromBytes(PolarityText(rec.Polarity())));
-    m_model->setCell(row, 2, QString::number(rec.SymbolRate()));
-    m_model->setCell(row, 3, FromBytes(FecText(rec.Fec())));
+    ShowTransponder();
 }
 
 void TransponderPage::ShowTransponder() {
-    const std::vector<std::uint16_t> list = TransponderList();
     const int row = ui->TpGrid->currentRow();
-    if (row < 1 || row > static_cast<int>(list.size())) return;
-    const TransponderRecord rec = ReadTransponder(m_context.Db(), list[row - 1]);
+    if (!m_rowsShown || row < 1 || row > static_cast<int>(m_list.size())) return;
+    const TransponderRecord rec = ReadTransponder(m_context.Tables(), m_list[static_cast<std::size_t>(row - 1)]);
     ShowNumber(ui->MaskEdit4, rec.Frequency() / 1000);
     ShowNumber(ui->MaskEdit5, rec.SymbolRate());
     ui->RadioGroup5->setItemIndex(rec.Polarity());
     // Code 7 has no item of its own; it reads "Auto" like code 6.
     ui->RadioGroup6->setItemIndex(std::min<int>(rec.Fec(), 6));
 }
+
+void TransponderPage::ShowStoredTransponder() { ShowTransponder(); }
 
 void TransponderPage::ResetTransponderEditor() {
     ResetNumber(ui->MaskEdit4);
@@ -214,19 +204,16 @@ void TransponderPage::ResetTransponderEditor() {
     ui->SpeedButton7->setEnabled(false);
 }
 
-void TransponderPage::ComboBox1Change(int index) {
-    m_context.Session().SelectedSatellite = index;
+void TransponderPage::ChooseSatellite(int index) {
+    m_context.ChosenSatellite = index;
     FillTransponderPage();
     ui->TpGrid->setFocus(Qt::OtherFocusReason);
 }
 
-void TransponderPage::SpeedButton5Click() {
-    const TableEdit step(m_context.History(), QStringLiteral("Apply transponder changes"));
-    if (!m_rowsShown) return;
-    const std::vector<std::uint16_t> list = TransponderList();
+void TransponderPage::ApplyChanges() {
     const int row = ui->TpGrid->currentRow();
-    if (row < 1 || row > static_cast<int>(list.size())) return;
-    const std::uint16_t target = list[row - 1];
+    if (!m_rowsShown || row < 1 || row > static_cast<int>(m_list.size())) return;
+    const std::uint16_t target = m_list[static_cast<std::size_t>(row - 1)];
 
     // The fields' texts as shown, blanks included, so that "12 34" is refused rather than read as 1234.
     const std::optional<std::int64_t> mhz =
@@ -237,49 +224,40 @@ void TransponderPage::SpeedButton5Click() {
     if (!symbolRate) return;
 
     // Both groups always show a choice while the editor is enabled; keep the stored bits if one does not.
-    const TransponderRecord stored = ReadTransponder(m_context.Db(), target);
+    const TransponderRecord stored = ReadTransponder(m_context.Tables(), target);
     const int fec = ui->RadioGroup6->itemIndex();
     const int polarity = ui->RadioGroup5->itemIndex();
-    ApplyTransponderEdit(m_context.Db(), target, static_cast<std::uint32_t>(*mhz),
-                         static_cast<std::uint16_t>(*symbolRate),
-                         static_cast<std::uint8_t>(fec < 0 ? stored.Fec() : fec),
-                         static_cast<std::uint8_t>(polarity < 0 ? stored.Polarity() : polarity));
-    WriteRow(row, target);
+    m_context.Change(QStringLiteral("Apply transponder changes"), [&](ChannelDatabase& db) {
+        ApplyTransponderEdit(db, target, static_cast<std::uint32_t>(*mhz), static_cast<std::uint16_t>(*symbolRate),
+                             static_cast<std::uint8_t>(fec < 0 ? stored.Fec() : fec),
+                             static_cast<std::uint8_t>(polarity < 0 ? stored.Polarity() : polarity));
+    });
+    m_grid->RowChanged(row);
 }
 
-void TransponderPage::SpeedButton4Click() {
-    if (m_rowsShown) ShowTransponder();
-}
-
-void TransponderPage::SpeedButton6Click() {
-    const TableEdit step(m_context.History(), QStringLiteral("Add transponder"));
+void TransponderPage::AddTransponder() {
     const int s = ChosenSatellite();
     if (s < 0 || !ui->SpeedButton6->isEnabled()) return;
-    ChannelDatabase& db = m_context.Db();
-    if (!AddTransponder(db, static_cast<std::uint8_t>(s))) return; // 200 for the satellite or 3500 in all
+    // 200 for the satellite or 3500 in all refuse the add.
+    const bool added = m_context.Change(QStringLiteral("Add transponder"), [s](ChannelDatabase& db) {
+        return tcn::AddTransponder(db, static_cast<std::uint8_t>(s)).has_value();
+    });
+    if (!added) return;
     FillTransponderGrid();
     // The new transponder is the last row.
-    SelectRowQuietly(static_cast<int>(TransponderList().size()));
+    SelectRowQuietly(static_cast<int>(m_list.size()));
     ShowTransponder();
 }
 
-void TransponderPage::SpeedButton7Click() {
-    const TableEdit step(m_context.History(), QStringLiteral("Delete transponders"));
-    const std::vector<std::uint16_t> list = TransponderList();
-    const int n = static_cast<int>(list.size());
-    if (n == 0 || !m_rowsShown) return;
-    auto [top, bottom] = ui->TpGrid->selectedRange();
-    top = std::clamp(top, 1, n);
-    bottom = std::clamp(bottom, top, n);
-    const bool single = top == bottom;
-
-    std::vector<std::uint16_t> doomed(list.begin() + (top - 1), list.begin() + bottom);
-    DeleteTransponders(m_context.Db(), doomed);
+void TransponderPage::DeleteSelected() {
+    const int s = ChosenSatellite();
+    if (m_list.empty() || !m_rowsShown || s < 0) return;
+    const auto [top, bottom] = ui->TpGrid->selectedRange();
+    const int row = m_context.Change(QStringLiteral("Delete transponders"), [&](ChannelDatabase& db) {
+        return DeleteTransponderRows(db, static_cast<std::uint8_t>(s), top, bottom);
+    });
     FillTransponderPage();
-
-    const int left = static_cast<int>(TransponderList().size());
-    if (left < 1) return;
-    const int row = single ? (left >= bottom ? bottom : left) : (left > bottom ? top : left);
+    if (row < 1) return;
     SelectRowQuietly(row);
     ShowTransponder();
 }
@@ -289,11 +267,10 @@ bool TransponderPage::GridKey(QKeyEvent* event) {
         // With Ctrl held only Ctrl+A belongs to the page; other combinations leave the grid alone and
         // go on to the window (Ctrl+Tab still switches pages).
         if (event->key() == Qt::Key_A) {
-            const int n = m_rowsShown ? static_cast<int>(TransponderList().size()) : 0;
+            const int n = m_rowsShown ? static_cast<int>(m_list.size()) : 0;
             if (n > 0) {
-                m_filling = true;
+                const QSignalBlocker quiet(ui->TpGrid);
                 ui->TpGrid->selectRange(1, n, ui->TpGrid->currentRow());
-                m_filling = false;
             }
             return true;
         }
@@ -302,10 +279,10 @@ bool TransponderPage::GridKey(QKeyEvent* event) {
     }
     switch (event->key()) {
     case Qt::Key_Insert:
-        if (ui->SpeedButton6->isEnabled()) SpeedButton6Click();
+        if (ui->SpeedButton6->isEnabled()) AddTransponder();
         return true;
     case Qt::Key_Delete:
-        SpeedButton7Click();
+        DeleteSelected();
         return true;
     default:
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 // The "Edit Transponders" tab page: the transponders of one chosen satellite in TpGrid, an editor group
 // for the selected one, adding and deleting (with the services on them), and two counters against the
-// limits of 200 per satellite and 3500 in all. The chosen satellite lives in the file session; the page
+// limits of 200 per satellite and 3500 in all. The chosen satellite is kept in the page context; the page
 // keeps no table data and redraws from the tables after every action.
 
 #include "editor_page.h"
@@ -19,7 +19,7 @@ class TransponderPage;
 
 namespace tcn {
 
-class TextGridModel;
+class TableGridModel;
 
 class TransponderPage : public EditorPage {
     Q_OBJECT
@@ -29,14 +29,19 @@ class TransponderPage : public EditorPage {
     ~TransponderPage() override;
 
     // FillTransponderPage: the satellite chooser, the grid, the editor and the counters from the tables.
-    void Render() override;
+    void Render(const ChannelDatabase& db) override;
 
   public slots:
-    void ComboBox1Change(int index);
-    void SpeedButton5Click(); // Apply Changes
-    void SpeedButton4Click(); // Cancel
-    void SpeedButton6Click(); // Add Transponder
-    void SpeedButton7Click(); // Delete Selected
+    // The user chose satellite `index` in ComboBox1.
+    void ChooseSatellite(int index);
+    // "Apply Changes": the editor's values into the selected transponder.
+    void ApplyChanges();
+    // "Cancel": the editor shows the stored transponder again.
+    void ShowStoredTransponder();
+    // "Add Transponder": a new transponder of the chosen satellite, the last row.
+    void AddTransponder();
+    // "Delete Selected": the selected rows' transponders and the services on them.
+    void DeleteSelected();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,24 +54,20 @@ class TransponderPage : public EditorPage {
     void ResetTransponderEditor();
     // The grid's header row over one row of blank cells, row 1 selected.
     void ShowBlankGrid();
-    // Writes grid row `row` from the stored record at table index `index`.
-    void WriteRow(int row, std::uint16_t index);
     // The page's keys in TpGrid; true when the page took the key.
     bool GridKey(QKeyEvent* event);
     // The chosen satellite when it names a satellite in use, else -1.
-    int ChosenSatellite();
-    // The table indices of the chosen satellite's transponders (grid row r shows entry r - 1).
-    std::vector<std::uint16_t> TransponderList();
+    int ChosenSatellite() const;
     // Selects grid row `row` without running the row-change handler.
     void SelectRowQuietly(int row);
 
     std::unique_ptr<Ui::TransponderPage> ui;
-    TextGridModel* m_model;
+    TableGridModel* m_grid;
+    // The table indices of the chosen satellite's transponders as last listed (row r shows entry r - 1).
+    std::vector<std::uint16_t> m_list;
     // True while the grid holds the rows of a chosen satellite that has transponders; the editor follows
     // the grid only then.
     bool m_rowsShown = false;
-    // True while the page itself changes the grid's selection.
-    bool m_filling = false;
 };
 
 } // namespace tcn

@@ -331,8 +331,6 @@ TEST(LoadChain, PostLoadOperationsRunInOrder) {
     EXPECT_EQ(live.config.Group(0).Entry(2), 0xFFFF);
     EXPECT_EQ(live.config.Group(1).Count(), 200);
     EXPECT_EQ(live.satelliteCount, 4);
-    EXPECT_EQ(session.View().viewKind, 1);
-    EXPECT_EQ(session.SelectedSatellite, -1);
     EXPECT_EQ(reporter.lines.back(), "status: Service DataBase CRC : OK");
 }
 

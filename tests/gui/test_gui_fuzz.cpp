@@ -17,6 +17,10 @@
 // the steps per seed, TCN_SKIP=<i,j,...> leaves steps out and TCN_VERBOSE=1 prints the steps as they run.
 // scripts/gui-fuzz.sh runs it under the sanitizers and shrinks a failing step list.
 
+#include "actions/channel_actions.h"
+#include "actions/favourite_actions.h"
+#include "actions/page_visits.h"
+#include "actions/transponder_actions.h"
 #include "application.h"
 #include "channel_grid_model.h"
 #include "channelfile/file_format.h"
@@ -63,7 +67,8 @@ using namespace tcn::test;
 namespace {
 
 QString g_exception; // an exception that escaped an event handler
-int g_limitsReached = 0; // sessions that undid a full history of 100 steps
+int g_limitsReached = 0;         // sessions that undid a full history
+constexpr int kUndoSteps = 100;  // the steps the history keeps
 QtMessageHandler g_messages = nullptr;
 const char* const kNameFields[] = {"Edit2", "Edit3", "Edit4", "Edit5", "Edit6"}; // the group names
 const QString kWorkingDirectory = QStringLiteral("/work/dir");                  // the harness's
@@ -527,7 +532,7 @@ class Driver {
         if (m_cleanIndex > HistoryIndex()) m_cleanIndex = -1; // the saved state was undone and left
         m_undo.push_back(Copy(before));
         m_redo.clear();
-        if (m_undo.size() > std::size_t(EditHistory::kStepLimit)) {
+        if (m_undo.size() > std::size_t(kUndoSteps)) {
             m_undo.erase(m_undo.begin());
             m_cleanIndex = m_cleanIndex > 0 ? m_cleanIndex - 1 : -1;
         }
@@ -638,8 +643,10 @@ class Driver {
         if (same) return Nothing(QString::number(page));
         m_page = page;
         ChannelDatabase& e = Expect();
-        if (page < 2) CountSatellites(e);
-        if (page >= 2) ResolveFavourites(e), m_resolved = true;
+        static constexpr void (*kPrepare[4])(ChannelDatabase&) = {PrepareSatellitePage, PrepareTransponderPage,
+                                                                  PrepareChannelPage, PrepareFavouritesPage};
+        kPrepare[page](e);
+        if (page >= 2) m_resolved = true;
         Rendered(page, e);
         return QString::number(page);
     }
@@ -713,14 +720,14 @@ class Driver {
     // Ctrl+Z until nothing is left: as many steps as the history holds, at most 100.
     QString UndoEverything() {
         int taken = 0;
-        for (int press = 0; press < EditHistory::kStepLimit + 10; ++press) {
+        for (int press = 0; press < kUndoSteps + 10; ++press) {
             const auto before = Copy(Db());
             Key(Focus(), QKeyCombination(Qt::ControlModifier, Qt::Key_Z));
             if (Db() == *before) break;
             ++taken;
         }
         const int expected = int(m_undo.size());
-        if (expected == EditHistory::kStepLimit) ++g_limitsReached;
+        if (expected == kUndoSteps) ++g_limitsReached;
         AddCheck([taken, expected] {
             return taken == expected ? QString() : Say("%1 steps could be undone instead of %2", taken, expected);
         });
@@ -761,7 +768,6 @@ class Driver {
             Key(Grid(2), QKeyCombination(Qt::ControlModifier, Qt::Key_L));
             PushStep(*state);
             ToggleLockRows(*state, *view, sel.top, sel.bottom);
-            ResolveFavourites(*state);
         }
         m_lastPushed = true;
         m_expectDb = std::move(state);
@@ -990,17 +996,23 @@ class Driver {
         }
         const QString how = ButtonOrKey(1, "SpeedButton7", Grid(1), Qt::Key_Delete);
         if (n == 0) return Nothing(how);
-        const int top = std::clamp(Sel(1).top, 1, n), bottom = std::clamp(Sel(1).bottom, top, n);
-        DeleteTransponders(Expect(), std::vector<std::uint16_t>(list.begin() + top - 1, list.begin() + bottom));
+        const int top = Sel(1).top, bottom = Sel(1).bottom;
+        const int row = DeleteTransponderRows(Expect(), std::uint8_t(ChosenSatellite(*m_before)), top, bottom);
         m_resolved = false; // until the channel or favourites page is shown
-        const int left = n - (bottom - top + 1);
         Rendered(1, *m_expectDb);
-        if (left > 0) Reselect(1, top == bottom ? std::min(bottom, left) : (left > bottom ? top : left));
+        if (row > 0) Reselect(1, row);
         return Say("rows %1-%2 %3", top, bottom, how);
     }
     QString ChApply() { // the service gets what the model of the group holds, as the core stores it
         const int row = Sel(2).current;
         const std::int64_t index = ServiceAtRow(*m_before, *ViewOf(*m_before), row);
+        // Now and then two number fields are emptied first: the message must name the first in order.
+        if (index >= 0 && Chance(20)) {
+            static const char* numbers[] = {"serID", "vPid", "aPid", "pcrPid"};
+            const std::size_t first = Pick(4), second = (first + 1 + Pick(3)) % 4;
+            for (const std::size_t f : {first, second})
+                TypeCompared(Field(2, numbers[f]), numbers[f], QString(), 0, true, {});
+        }
         QTest::mouseClick(Get<QPushButton>(2, "SpeedButton8"), Qt::LeftButton);
         if (index < 0) return Nothing({});
         const ServiceRecord stored = GetService(*m_before, std::size_t(index));
@@ -1020,8 +1032,7 @@ class Driver {
         edit.videoPid = std::uint32_t(values[1]), edit.audioPid = std::uint32_t(values[2]),
         edit.pcrPid = std::uint32_t(values[3]);
         ChannelDatabase& e = Expect();
-        ApplyServiceEdit(e, std::size_t(index), edit);
-        ResolveFavourites(e);
+        ApplyChannelEdit(e, std::size_t(index), edit);
         const int rows = ViewOf(e)->count;
         Rendered(2, e);
         if (rows >= 2) Reselect(2, std::min(row, rows)); // the row number stays, clamped
@@ -1049,7 +1060,6 @@ class Driver {
         if (which == 0) ToggleLockRows(e, *view, top, bottom);
         if (which >= 1 && which <= 5) ToggleFavouriteRows(e, *view, top, bottom, which - 1);
         if (which == 6) DeleteViewRows(e, *view, top, bottom);
-        ResolveFavourites(e);
         const int rows = ViewOf(e)->count;
         Rendered(2, e);
         if (which < 6) Reselect(2, top, bottom, bottom);
@@ -1117,8 +1127,7 @@ class Driver {
             });
         if (confirmed && transponder >= 0) {
             ChannelDatabase& e = Expect();
-            AppendService(e, NewServiceRecord(e, list[std::size_t(transponder)], m_settings.viewKind));
-            ResolveFavourites(e);
+            InsertChannel(e, list[std::size_t(transponder)], m_settings.viewKind);
             m_unchanged = false;
         }
         return dialog.result();
@@ -1205,7 +1214,7 @@ class Driver {
         }
         const auto [top, bottom] = saved;
         ChannelDatabase& e = Expect();
-        ResolveFavourites(e); // both pages draw themselves anew after a drop
+        PrepareChannelPage(e); // both pages are shown anew after a drop
         if (to == 0) { // onto the header row: nothing moves
             Rendered(page, e);
             return what;
@@ -1222,14 +1231,10 @@ class Driver {
             });
             return what;
         }
-        if (page == 2) {
+        if (page == 2)
             MoveViewRows(e, *ViewOf(*m_before), m_settings.viewKind, top, bottom, to);
-        } else { // the block keeps its order; upwards its first entry lands on `to`, downwards its last
-            for (int k = 0; k <= std::min(bottom, int(FavouriteGroupCount(e, m_group))) - top; ++k)
-                MoveFavourite(e, std::size_t(top > to ? top - 1 + k : top - 1),
-                              std::size_t(top > to ? to - 1 + k : to - 1), m_group);
-        }
-        ResolveFavourites(e);
+        else
+            MoveFavouriteRows(e, m_group, top, bottom, to);
         Rendered(page, e);
         Reselect(page, to);
         return what;
@@ -1257,7 +1262,7 @@ class Driver {
             if (control == 3) SetAdditionalChoice(m_settings, *view, item);
         }
         ChannelDatabase& e = Expect();
-        ResolveFavourites(e);
+        PrepareChannelPage(e);
         Rendered(2, e);
         return Say("%1 item %2", names[control], item);
     }
@@ -1266,7 +1271,7 @@ class Driver {
         ClickItem(Get<RadioGroup>(3, "RadioGroup11"), item);
         m_group = std::size_t(item);
         ChannelDatabase& e = Expect();
-        ResolveFavourites(e);
+        PrepareFavouritesPage(e);
         Rendered(3, e);
         return QString::number(item);
     }
@@ -1324,9 +1329,7 @@ class Driver {
         if (count == 0) return Nothing({});
         ChannelDatabase& e = Expect();
         const int bottom = std::min(selectedBottom, count);
-        for (int r = bottom; r >= top; --r)
-            RemoveFavourite(e, e.services[FavouriteEntry(e, m_group, std::size_t(r - 1))], m_group);
-        ResolveFavourites(e);
+        RemoveFavouriteRows(e, m_group, top, bottom);
         const int left = FavouriteGroupCount(e, m_group);
         Rendered(3, e);
         if (left >= 2) Reselect(3, std::min(top, left));

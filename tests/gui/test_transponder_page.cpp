@@ -102,7 +102,7 @@ class TransponderPageTest : public QObject {
         QVERIFY(p.combo->view()->isVisible());
         QTest::keyClick(p.combo->view(), Qt::Key_Down);
         QTest::keyClick(p.combo->view(), Qt::Key_Return);
-        QCOMPARE(p.h.window->Session().SelectedSatellite, 1);
+        QCOMPARE(p.combo->currentIndex(), 1);
         QCOMPARE(p.h.window->focusWidget(), static_cast<QWidget*>(p.grid)); // the grid has the focus
         QCOMPARE(p.Row(1), QStringList(4, QString()));
         QVERIFY(p.Text("StaticText1").endsWith(QStringLiteral(": 0/200")));

@@ -110,8 +110,6 @@ LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter)
 
         CompactTransponderTable(*m_db);
         ResolveFavourites(*m_db);
-        ResetViewSettings(m_view);
-        SelectedSatellite = -1;
         CountSatellites(*m_db);
         return LoadResult{LoadStatus::Loaded, kLoadedOk};
     } catch (const std::exception&) {

@@ -1,12 +1,11 @@
 #pragma once
 // The file context and the two flows of the editor without its window: open (choose a path, run the load
-// chain, then the post-load operations) and save (write NEW_<name>, then "Idle"). Holds the one live
-// ChannelDatabase and the view settings that the open flow resets.
+// chain, then the post-load operations on the tables) and save (write NEW_<name>, then "Idle"). Holds the
+// one live ChannelDatabase.
 
 #include "channelfile/reporter.h"
 #include "platform/file_system.h"
 #include "tables/channel_database.h"
-#include "views/view_settings.h"
 
 #include <functional>
 #include <memory>
@@ -59,10 +58,6 @@ class ChannelFileSession {
     const ChannelDatabase& Database() const { return Live(); }
     const ChannelFileContext& Context() const { return m_context; }
     ChannelFileContext& Context() { return m_context; }
-    ViewSettings& View() { return m_view; }
-    const ViewSettings& View() const { return m_view; }
-    // The transponder page's chosen satellite; -1 after every open.
-    int SelectedSatellite = -1;
     // Drains the window's event queue during compression runs; empty outside the window.
     std::function<void()> DrainMessages;
 
@@ -77,7 +72,6 @@ class ChannelFileSession {
     // Where the next open loads to; swapped with the live database when the load succeeds, so that
     // repeated opens reuse one buffer instead of allocating 740 kB each time.
     std::unique_ptr<ChannelDatabase> m_spare;
-    ViewSettings m_view;
 };
 
 } // namespace tcn

@@ -1,7 +1,7 @@
 #include "views/channel_find.h"
 
 #include "tables/reorder_like.h" // FoldLatin1Case
-#include "views/channel_actions.h"
+#include "views/channel_rows.h"
 
 #include <string>
 

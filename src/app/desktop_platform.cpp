@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "desktop_platform.h"
 
 #include "tform2.h"
 

@@ -1,7 +1,8 @@
 #pragma once
-// Everything the window does that is modal or leaves the program: message boxes, the open-file dialog, the
-// chooser dialog's modal run, the question about unsaved changes and the desktop's "open". The program
-// uses DesktopPlatform; tests supply their own implementation, so that no test ever waits on a real dialog.
+// Everything the window and its pages do that is modal or leaves the program: message boxes, the open-file
+// dialog, the chooser dialog's modal run, the question about unsaved changes and the desktop's "open".
+// The program uses DesktopPlatform (the window's library); tests supply their own implementation, so that
+// no test ever waits on a real dialog.
 
 #include <QString>
 #include <QUrl>
@@ -36,17 +37,6 @@ class Platform {
         (void)fileName;
         return UnsavedChoice::Discard;
     }
-};
-
-// The real dialogs and the desktop services of the machine.
-class DesktopPlatform : public Platform {
-  public:
-    void ShowMessage(QWidget* parent, const QString& text, const QString& caption) override;
-    QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& startFolder,
-                           const QString& filter) override;
-    int ExecChooser(TForm2& dialog) override;
-    void OpenExternal(const QUrl& url) override;
-    UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) override;
 };
 
 } // namespace tcn
