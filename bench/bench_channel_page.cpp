@@ -8,7 +8,7 @@
 #include "channelfile/file_format.h"
 #include "demo_database.h"
 #include "platform.h"
-#include "platform/memory_file_system.h"
+#include "testkit/memory_file_system.h"
 #include "string_grid.h"
 #include "tform1.h"
 

@@ -7,6 +7,9 @@
 
 #include "demo_database.h"
 
+#include "actions/favourite_actions.h"
+#include "actions/satellite_actions.h"
+#include "actions/transponder_actions.h"
 #include "channelfile/file_format.h"
 #include "tables/favourite_groups.h"
 #include "tables/satellite_table.h"
@@ -126,7 +129,7 @@ ServiceEdit MakeServiceEdit(FuzzedDataProvider& in) {
 
 // Applies one operation chosen by the input. Returns false when the input asked to save and reopen.
 bool ApplyOne(FuzzedDataProvider& in, ChannelDatabase& db) {
-    switch (in.ConsumeIntegralInRange<int>(0, 23)) {
+    switch (in.ConsumeIntegralInRange<int>(0, 27)) {
     case 0:
         AddSatellite(db);
         break;
@@ -228,6 +231,30 @@ bool ApplyOne(FuzzedDataProvider& in, ChannelDatabase& db) {
         const std::size_t index = Index(in, db.serviceCount);
         ServiceRecord rec = GetService(db, Index(in, db.serviceCount));
         ReplaceService(db, index, rec);
+        break;
+    }
+    // The actions of the pages that are more than one table operation, with rows as a grid counts them.
+    case 23: {
+        const std::size_t group = Group(in);
+        const int top = in.ConsumeIntegralInRange<int>(-1, 202), bottom = in.ConsumeIntegralInRange<int>(-1, 202);
+        MoveFavouriteRows(db, group, top, bottom, in.ConsumeIntegralInRange<int>(-1, 202));
+        break;
+    }
+    case 24: {
+        const std::size_t group = Group(in);
+        const int top = in.ConsumeIntegralInRange<int>(-1, 202);
+        RemoveFavouriteRows(db, group, top, in.ConsumeIntegralInRange<int>(-1, 202));
+        break;
+    }
+    case 25: {
+        const auto satellite = static_cast<std::uint8_t>(Index(in, db.satelliteCount));
+        const int top = in.ConsumeIntegralInRange<int>(-1, 202);
+        DeleteTransponderRows(db, satellite, top, in.ConsumeIntegralInRange<int>(-1, 202));
+        break;
+    }
+    case 26: {
+        const SatelliteRecord model = ReadSatellite(db, Index(in, db.satelliteCount));
+        AddSatelliteLike(db, EditShowing(model, in.ConsumeBool() ? std::optional(Orientation::East) : std::nullopt));
         break;
     }
     default:

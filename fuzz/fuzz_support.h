@@ -5,7 +5,7 @@
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/reporter.h"
-#include "platform/memory_file_system.h"
+#include "testkit/memory_file_system.h"
 #include "tables/channel_database.h"
 
 #include <cstddef>

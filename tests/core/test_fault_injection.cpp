@@ -4,8 +4,8 @@
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/file_format.h"
-#include "platform/fault_injecting_file_system.h"
-#include "platform/memory_file_system.h"
+#include "testkit/fault_injecting_file_system.h"
+#include "testkit/memory_file_system.h"
 #include "support/file_builder.h"
 #include "support/recording_reporter.h"
 #include "support/temp_dir.h"

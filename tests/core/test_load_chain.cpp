@@ -3,7 +3,7 @@
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/load_chain.h"
-#include "platform/memory_file_system.h"
+#include "testkit/memory_file_system.h"
 #include "support/file_builder.h"
 #include "support/recording_reporter.h"
 #include "tables/favourite_groups.h"

@@ -8,11 +8,12 @@
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/file_format.h"
-#include "platform/memory_file_system.h"
+#include "testkit/memory_file_system.h"
 #include "support/db_builders.h"
 #include "support/random_database.h"
 #include "support/recording_reporter.h"
 #include "support/table_invariants.h"
+#include "actions/favourite_actions.h"
 #include "tables/favourite_groups.h"
 #include "tables/satellite_table.h"
 #include "tables/service_table.h"
@@ -762,17 +763,12 @@ class RandomEditRun {
         Note("drag Fav" + std::to_string(group + 1) + " positions " + std::to_string(top) + ".." +
              std::to_string(bottom) + " by " + std::to_string(from) + " to " + std::to_string(to));
         if (from >= top && from <= bottom) {
-            if (top > to) {
-                for (std::size_t k = 0; k <= bottom - top; ++k) {
-                    MoveFavourite(Db(), top + k, to + k, group);
-                    ModelMoveFavourite(model, top + k, to + k);
-                }
-            } else if (top < to) {
-                for (std::size_t k = 0; k <= bottom - top; ++k) {
-                    MoveFavourite(Db(), top, to, group);
-                    ModelMoveFavourite(model, top, to);
-                }
-            }
+            const auto row = [](std::size_t position) { return static_cast<int>(position) + 1; };
+            MoveFavouriteRows(Db(), group, row(top), row(bottom), row(to));
+            // The model: the block keeps its order; upwards its first entry lands on `to`, downwards
+            // its last.
+            for (std::size_t k = 0; k <= bottom - top && top != to; ++k)
+                top > to ? ModelMoveFavourite(model, top + k, to + k) : ModelMoveFavourite(model, top, to);
         }
         CheckGroupNow(group);
         Resolve();
@@ -787,13 +783,14 @@ class RandomEditRun {
         const auto [top, bottom] = Range(model.size());
         Note("delete Fav" + std::to_string(group + 1) + " rows " + std::to_string(top) + ".." +
              std::to_string(bottom));
-        for (std::size_t r = bottom + 1; r-- > top;) {
-            const std::uint16_t entry = FavouriteEntry(Db(), group, r);
-            if (entry >= m_services.size()) {
+        for (std::size_t r = top; r <= bottom; ++r)
+            if (FavouriteEntry(Db(), group, r) >= m_services.size()) {
                 m_failure = "a favourite entry names no service before a removal";
                 return;
             }
-            RemoveFavourite(Db(), Db().services[entry], group);
+        RemoveFavouriteRows(Db(), group, static_cast<int>(top) + 1, static_cast<int>(bottom) + 1);
+        // The model: each row's service leaves by its first entry, from the bottom up.
+        for (std::size_t r = bottom + 1; r-- > top;) {
             const std::uint32_t id = model.at(r);
             model.erase(std::find(model.begin(), model.end(), id));
         }

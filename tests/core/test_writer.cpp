@@ -4,7 +4,7 @@
 #include "channelfile/channel_file_session.h"
 #include "channelfile/file_format.h"
 #include "channelfile/load_chain.h"
-#include "platform/memory_file_system.h"
+#include "testkit/memory_file_system.h"
 #include "support/db_builders.h"
 #include "support/file_builder.h"
 #include "support/recording_reporter.h"

@@ -1006,12 +1006,13 @@ class Driver {
     QString ChApply() { // the service gets what the model of the group holds, as the core stores it
         const int row = Sel(2).current;
         const std::int64_t index = ServiceAtRow(*m_before, *ViewOf(*m_before), row);
-        // Now and then two number fields are emptied first: the message must name the first in order.
+        // Now and then two number fields are made bad first: the message must name the first in order.
         if (index >= 0 && Chance(20)) {
             static const char* numbers[] = {"serID", "vPid", "aPid", "pcrPid"};
             const std::size_t first = Pick(4), second = (first + 1 + Pick(3)) % 4;
-            for (const std::size_t f : {first, second})
-                TypeCompared(Field(2, numbers[f]), numbers[f], QString(), 0, true, {});
+            // Two different bad texts, so that the message tells which field it names.
+            TypeCompared(Field(2, numbers[first]), numbers[first], QString(), 0, true, {});
+            TypeCompared(Field(2, numbers[second]), numbers[second], QStringLiteral("1 2"), 0, true, {});
         }
         QTest::mouseClick(Get<QPushButton>(2, "SpeedButton8"), Qt::LeftButton);
         if (index < 0) return Nothing({});

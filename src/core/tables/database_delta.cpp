@@ -92,8 +92,4 @@ void DatabaseDelta::Swap(ChannelDatabase& db) {
     }
 }
 
-std::size_t DatabaseDelta::Footprint() const {
-    return sizeof(*this) + m_runs.capacity() * sizeof(Run) + m_bytes.capacity();
-}
-
 } // namespace tcn

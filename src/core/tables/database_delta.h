@@ -27,8 +27,6 @@ class DatabaseDelta {
 
     // The table bytes held (equal bytes between two close differences included).
     std::size_t HeldBytes() const { return m_bytes.size(); }
-    // The memory the delta takes: itself, its run list and its bytes.
-    std::size_t Footprint() const;
 
   private:
     // `length` bytes at `offset` of area `area` (see the areas in the .cpp).

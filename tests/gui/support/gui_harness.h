@@ -4,7 +4,7 @@
 // database through Open and to find controls by their names.
 
 #include "platform.h"
-#include "platform/memory_file_system.h"
+#include "testkit/memory_file_system.h"
 #include "tform1.h"
 
 #include <QStringList>

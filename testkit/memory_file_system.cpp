@@ -1,4 +1,4 @@
-#include "platform/memory_file_system.h"
+#include "testkit/memory_file_system.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/fault_injecting_file_system.h"
+#include "testkit/fault_injecting_file_system.h"
 
 namespace tcn {
 namespace {
