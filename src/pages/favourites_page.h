@@ -28,11 +28,8 @@ class FavouritesPage : public EditorPage {
     FavouritesPage(PageContext& context, QWidget* parent = nullptr);
     ~FavouritesPage() override;
 
-    // Shows CurrentGroup, the names and the information lines, as the tables hold them now.
+    // Shows the chosen group, the names and the information lines, as the tables hold them now.
     void Render(const ChannelDatabase& db) override;
-
-    // The group shown (0 to 4); it stays chosen across page switches and file opens.
-    std::size_t CurrentGroup() const { return m_currentGroup; }
 
   private:
     // "Choose Group" by the user.
@@ -55,7 +52,7 @@ class FavouritesPage : public EditorPage {
     QMenu* m_popupMenu2;
     QAction* m_favDelete;
 
-    // Page state of the whole run (not reset when a file is opened).
+    // Page state of the whole run (not reset when a file is opened): the group shown, 0 to 4.
     std::size_t m_currentGroup = 0;
     int m_shownCount = 0;
     bool m_gridFilled = false;
