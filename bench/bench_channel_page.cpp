@@ -76,6 +76,24 @@ class ChannelPageBench : public QObject {
         }
     }
 
+    // One action as the user makes it: the selected row locked (or unlocked) through the history, the page
+    // drawn anew, under the table order and under "A - Z".
+    void lockOneRow_data() {
+        QTest::addColumn<int>("order");
+        QTest::newRow(kOrders[0]) << 0;
+        QTest::newRow(kOrders[1]) << 1;
+    }
+
+    void lockOneRow() {
+        QFETCH(int, order);
+        ChooseOrder(order);
+        m_grid->setCurrentRow(100);
+        QBENCHMARK {
+            m_page->ToggleLockSelected();
+            m_grid->viewport()->repaint();
+        }
+    }
+
     void scrollTopToBottom() {
         // Every service made TV, so that the TV view has all 5000 rows.
         tcn::ChannelDatabase& db = m_window->Session().Database();
