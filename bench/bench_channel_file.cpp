@@ -4,7 +4,10 @@
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/file_format.h"
+#include "compare/channel_comparison.h"
 #include "demo_database.h"
+#include "tables/favourite_groups.h"
+#include "tables/service_table.h"
 #include "platform/file_system.h"
 
 #include <benchmark/benchmark.h>
@@ -14,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,6 +36,7 @@ struct FullDemoFile {
     std::filesystem::path previousDir;
     std::filesystem::path dir;
     std::string path;
+    std::string rescanPath; // the same tables after a rescan: services reordered, frequencies shifted, renames
     std::vector<std::uint8_t> image;
     std::vector<std::uint8_t> servicePayload; // the 690000 bytes the writer compresses
     std::size_t compressedOffset = 0;         // where the compressed service payload starts in the image
@@ -50,6 +55,19 @@ struct FullDemoFile {
         path = (dir / "full.TCN").string();
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+
+        std::mt19937 rng(5);
+        for (int i = 0; i < 2000; ++i)
+            tcn::MoveService(*db, rng() % db->serviceCount, rng() % db->serviceCount);
+        for (std::size_t t = 0; t < db->transponderCount; t += 7)
+            db->transponders[t].SetFrequency(db->transponders[t].Frequency() + 1000);
+        for (std::size_t i = 0; i < db->serviceCount; i += 13)
+            db->services[i].SetText(tcn::ServiceRecord::kName, tcn::ServiceRecord::kNameArea, 30, "Renamed");
+        tcn::ResolveFavourites(*db);
+        const std::vector<std::uint8_t> rescan = tcn::BuildChannelFileImage(*db);
+        rescanPath = (dir / "rescan.TCN").string();
+        std::ofstream(rescanPath, std::ios::binary)
+            .write(reinterpret_cast<const char*>(rescan.data()), static_cast<std::streamsize>(rescan.size()));
     }
     ~FullDemoFile() {
         std::error_code ec;
@@ -143,5 +161,39 @@ void BM_SaveFloor(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * demo.servicePayload.size()));
 }
 BENCHMARK(BM_SaveFloor)->Unit(benchmark::kMillisecond);
+
+// Two full files opened (the original and its rescan), and the two compared: comparing must take at most
+// twice as long as opening both.
+void BM_OpenBoth(benchmark::State& state) {
+    FullDemoFile& demo = Demo();
+    tcn::PosixFileSystem files;
+    DiscardingReporter reporter;
+    for (auto _ : state) {
+        tcn::ChannelFileSession a(files), b(files);
+        if (a.Open(demo.path, reporter).status != tcn::LoadStatus::Loaded ||
+            b.Open(demo.rescanPath, reporter).status != tcn::LoadStatus::Loaded) {
+            state.SkipWithError("a file did not load");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_OpenBoth)->Unit(benchmark::kMillisecond);
+
+void BM_CompareBoth(benchmark::State& state) {
+    FullDemoFile& demo = Demo();
+    tcn::PosixFileSystem files;
+    DiscardingReporter reporter;
+    tcn::ChannelFileSession a(files), b(files);
+    if (a.Open(demo.path, reporter).status != tcn::LoadStatus::Loaded ||
+        b.Open(demo.rescanPath, reporter).status != tcn::LoadStatus::Loaded) {
+        state.SkipWithError("a file did not load");
+        return;
+    }
+    for (auto _ : state) {
+        const tcn::ChannelComparison comparison = tcn::CompareChannelDatabases(a.Database(), b.Database());
+        benchmark::DoNotOptimize(comparison.differences.data());
+    }
+}
+BENCHMARK(BM_CompareBoth)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,9 +1,14 @@
 #include "screenshots.h"
 
+#include "channel_page.h"
+#include "compare_window.h"
+#include "string_grid.h"
 #include "tform1.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
 #include <QDir>
 #include <QPixmap>
 #include <QRadioButton>
@@ -44,6 +49,34 @@ void ChooseFirstSatellite(TForm1& window) {
     emit satellites->activated(0);
 }
 
+// A few edits made as a user makes them (a channel renamed and locked, one deleted, one dragged to the
+// top), then the opened file compared with the tables.
+QString SaveCompareView(TForm1& window, const QString& folder) {
+    auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    auto* grid = window.findChild<StringGrid*>(QStringLiteral("ChGrid"));
+    auto* name = window.findChild<QLineEdit*>(QStringLiteral("chName"));
+    if (!pages || !grid || !name) return {};
+    pages->setCurrentIndex(2);
+    ChannelPage* page = window.channelPage();
+    grid->setCurrentRow(3);
+    name->setText(name->text() + QStringLiteral(" HD"));
+    page->ApplyChanges();
+    grid->setCurrentRow(3);
+    page->ToggleLockSelected();
+    grid->setCurrentRow(8);
+    page->DeleteSelectedServices();
+    grid->selectRange(12, 12, 12);
+    emit grid->cellClicked(12); // the click that records the row a drag must start in
+    grid->moveRow(12, 1);
+    const QString source = QFile::decodeName(QByteArray::fromStdString(window.Session().Context().SourcePath));
+    if (!window.CompareWith(source)) return {};
+    auto* compare = window.findChild<CompareWindow*>(QStringLiteral("CompareWindow"));
+    if (!compare) return {};
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath(QStringLiteral("5-compare.png"));
+    return compare->grab().save(path) ? path : QString();
+}
+
 } // namespace
 
 QStringList TakeScreenshots(TForm1& window, const QString& folder) {
@@ -58,6 +91,7 @@ QStringList TakeScreenshots(TForm1& window, const QString& folder) {
         if (i == 2) written << SaveCaSystemView(window, folder);
     }
     pages->setCurrentIndex(0);
+    written << SaveCompareView(window, folder);
     written.removeAll(QString());
     return written;
 }

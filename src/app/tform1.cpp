@@ -3,6 +3,7 @@
 #include "actions/page_visits.h"
 #include "artwork.h"
 #include "channel_page.h"
+#include "compare_window.h"
 #include "favourites_page.h"
 #include "satellite_page.h"
 #include "transponder_page.h"
@@ -14,7 +15,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QUrl>
@@ -100,6 +103,7 @@ TForm1::TForm1(FileSystem& files, Platform& platform, const QString& workingDire
     connect(&steps, &QUndoStack::canUndoChanged, m_undoAction, &QAction::setEnabled);
     connect(&steps, &QUndoStack::canRedoChanged, m_redoAction, &QAction::setEnabled);
     setAcceptDrops(true);
+    AddToolsMenu();
 
     m_session.DrainMessages = [this] {
         m_draining = true;
@@ -249,6 +253,95 @@ void TForm1::ShowPage(int index) {
 void TForm1::SwitchPageQuietly(int index) {
     const QSignalBlocker quiet(ui->PageControl1);
     ui->PageControl1->setCurrentIndex(index);
+}
+
+void TForm1::AddToolsMenu() {
+    auto* tools = new QPushButton(QStringLiteral("&Tools"), ui->PageControl1);
+    tools->setObjectName(QStringLiteral("Tools"));
+    tools->setFocusPolicy(Qt::TabFocus);
+    m_toolsMenu = new QMenu(tools);
+    m_toolsMenu->setObjectName(QStringLiteral("ToolsMenu"));
+    tools->setMenu(m_toolsMenu);
+    ui->PageControl1->setCornerWidget(tools, Qt::TopRightCorner);
+    const auto add = [this](const char* name, const char* text, const char* keys) {
+        auto* action = m_toolsMenu->addAction(QString::fromLatin1(text));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+        addAction(action); // the shortcut works with the menu closed
+        return action;
+    };
+    connect(add("CompareWith", "&Compare with...", "Ctrl+D"), &QAction::triggered, this, &TForm1::CompareWithFile);
+}
+
+namespace {
+
+// The message boxes of a read reach the platform; its status texts stay off the status line.
+class MessagesOnly : public Reporter {
+  public:
+    explicit MessagesOnly(Reporter& messages) : m_messages(messages) {}
+    void ShowStatus(std::string_view) override {}
+    void ShowMessageBox(std::string_view text, std::string_view caption) override {
+        m_messages.ShowMessageBox(text, caption);
+    }
+
+  private:
+    Reporter& m_messages;
+};
+
+} // namespace
+
+QString TForm1::ChooseFile(const QString& caption) {
+    if (m_busy) return {};
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(m_session.Context().LastFolder));
+    return m_platform.ChooseOpenFile(this, caption, folder, QString::fromLatin1(kOpenFilter));
+}
+
+bool TForm1::ReadOtherFile(const QString& path, ChannelDatabase& out) {
+    if (m_busy) return false;
+    MessagesOnly reporter(*this);
+    const LoadResult result =
+        RunBusy([&] { return m_session.ReadCopy(QFile::encodeName(path).toStdString(), reporter, out); });
+    return result.status == LoadStatus::Loaded;
+}
+
+void TForm1::CompareWithFile() {
+    const QString path = ChooseFile(QStringLiteral("Compare with"));
+    if (!path.isEmpty()) CompareWith(path);
+}
+
+bool TForm1::CompareWith(const QString& path) {
+    const auto other = std::make_unique<ChannelDatabase>();
+    if (!ReadOtherFile(path, *other)) return false;
+    if (!m_compareWindow) {
+        m_compareWindow = new CompareWindow(this);
+        m_compareWindow->showItem = [this](const Difference& d) { ShowDifference(d); };
+    }
+    m_compareWindow->Show(CompareChannelDatabases(*other, m_session.Database()), QFileInfo(path).fileName());
+    m_compareWindow->show();
+    m_compareWindow->raise();
+    return true;
+}
+
+void TForm1::ShowDifference(const Difference& d) {
+    static constexpr int kPageOf[] = {0, 1, 2, 3};
+    const int page = kPageOf[static_cast<int>(d.area)];
+    const ChannelDatabase& db = m_session.Database();
+    if (d.area == DiffArea::Transponder && d.newIndex < db.transponderCount)
+        m_context.ChosenSatellite = db.transponders[d.newIndex].Satellite();
+    if (ui->PageControl1->currentIndex() != page)
+        ui->PageControl1->setCurrentIndex(page); // shown as a user's switch would show it
+    else
+        ShowPage(page);
+    activateWindow();
+    switch (d.area) {
+    case DiffArea::Satellite: m_satellitePage->SelectSatellite(d.newIndex); break;
+    case DiffArea::Transponder: m_transponderPage->SelectTransponder(d.newIndex); break;
+    case DiffArea::Service: m_channelPage->SelectService(d.newIndex); break;
+    case DiffArea::Favourites: // a renamed group is shown without a row of it chosen
+        m_favouritesPage->SelectMember(d.group, d.kind == DiffKind::Changed ? -1 : d.newIndex);
+        break;
+    case DiffArea::Config: break;
+    }
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QAction;
+class QMenu;
 class QKeyEvent;
 
 namespace Ui {
@@ -30,6 +31,8 @@ class TransponderPage;
 class ChannelPage;
 class FavouritesPage;
 class EditorPage;
+class CompareWindow;
+struct Difference;
 
 class TForm1 : public QMainWindow, public Reporter {
     Q_OBJECT
@@ -49,6 +52,9 @@ class TForm1 : public QMainWindow, public Reporter {
     EditHistory& History() { return m_context.History(); }
     // Opens `path` as Open does once the dialog has been answered. True when the file loaded.
     bool OpenFile(const QString& path);
+    // Compares the file at `path`, read as Open reads it but only read, with the tables in the compare
+    // window (what "Compare with..." does once its dialog has been answered). True when the file loaded.
+    bool CompareWith(const QString& path);
     // True while a load or a save runs; user input arriving meanwhile is dropped.
     bool IsBusy() const { return m_busy; }
 
@@ -72,6 +78,9 @@ class TForm1 : public QMainWindow, public Reporter {
     // shown anew.
     void Undo();
     void Redo();
+    // Tools, "Compare with...": a chosen file, read as Open reads it but only read, compared with the
+    // tables as they stand in the compare window.
+    void CompareWithFile();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -99,6 +108,15 @@ class TForm1 : public QMainWindow, public Reporter {
     bool MaySetTablesAside();
     // Undo and redo keys are the window's wherever the focus is (a text field does not keep them).
     bool IsHistoryKey(const QKeyEvent* event) const;
+    // The Tools menu: a button in the corner of the page tabs (no control of the window moves for it).
+    void AddToolsMenu();
+    // The file chosen in the open-file dialog captioned `caption`, or empty when the dialog was cancelled.
+    QString ChooseFile(const QString& caption);
+    // The file at `path` read into `out` without touching the file being edited; its message boxes shown
+    // (a refused file), its status texts not. True when it loaded.
+    bool ReadOtherFile(const QString& path, ChannelDatabase& out);
+    // Shows the item of a difference the compare window was asked about on its page, selected.
+    void ShowDifference(const Difference& difference);
 
     FileSystem& m_files;
     Platform& m_platform;
@@ -112,6 +130,8 @@ class TForm1 : public QMainWindow, public Reporter {
     EditorPage* m_pages[4];
     QAction* m_undoAction;
     QAction* m_redoAction;
+    QMenu* m_toolsMenu = nullptr;
+    CompareWindow* m_compareWindow = nullptr;
     bool m_busy = false;
     bool m_draining = false;
 };

@@ -10,8 +10,8 @@
 
 int main(int argc, char** argv) {
     CLI::App app{
-        "tcntool: checks, dumps, re-saves, re-orders and exports channel files (.TCN) of the satellite "
-        "receiver, the way the editor opens and saves them, and writes a demo channel file.\n"
+        "tcntool: checks, dumps, re-saves, re-orders, compares and exports channel files (.TCN) of the "
+        "satellite receiver, the way the editor opens and saves them, and writes a demo channel file.\n"
         "Exit codes: 0 success, 1 usage error, 2 file refused or not written."};
     app.require_subcommand(1);
 
@@ -69,6 +69,17 @@ int main(int argc, char** argv) {
     exporter->add_option("FILE", exportPath, "channel file (.TCN)")->required();
     exporter->add_option("-o,--output", exportOut, "write to OUT instead of standard output");
 
+    std::string diffOld, diffNew;
+    bool diffJson = false;
+    CLI::App* diff = app.add_subcommand(
+        "diff",
+        "Open OLD and NEW as the editor does and print what differs: satellites, transponders, services "
+        "(added +, removed -, changed ~, moved >) and favourite groups, one line each, then a summary line. "
+        "Exit 0 without differences, 1 with differences, 2 when a file is refused.");
+    diff->add_option("OLD", diffOld, "channel file (.TCN) to compare against")->required();
+    diff->add_option("NEW", diffNew, "channel file (.TCN) to compare")->required();
+    diff->add_flag("--json", diffJson, "print one JSON object: the differences and the counts");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -87,6 +98,7 @@ int main(int argc, char** argv) {
         if (demo->parsed()) return tcn::RunDemo(demoPath, full, std::cout, std::cerr);
         if (reorder->parsed()) return tcn::RunReorder(likePath, reorderPath, json, std::cout);
         if (exporter->parsed()) return tcn::RunExport(exportPath, exportOut, std::cout, std::cerr);
+        if (diff->parsed()) return tcn::RunDiff(diffOld, diffNew, diffJson, std::cout);
     } catch (const std::exception& e) {
         std::cout << std::flush;
         std::cerr << "tcntool: " << e.what() << '\n';

@@ -2,6 +2,7 @@
 
 #include "channelfile/channel_file_session.h"
 #include "channelfile/file_format.h"
+#include "compare/channel_comparison.h"
 #include "csv_export.h"
 #include "demo_database.h"
 #include "platform/file_system.h"
@@ -389,6 +390,93 @@ int RunExport(const std::string& path, const std::string& outPath, std::ostream&
         return kExitRefused;
     }
     return kExitOk;
+}
+
+nlohmann::ordered_json ComparisonToJson(const ChannelComparison& comparison) {
+    using Json = nlohmann::ordered_json;
+    Json differences = Json::array();
+    for (const Difference& d : comparison.differences) {
+        Json item = Json::object();
+        item["area"] = DiffAreaName(d.area);
+        item["kind"] = DiffKindName(d.kind);
+        item["old_index"] = d.oldIndex >= 0 ? Json(d.oldIndex) : Json(nullptr);
+        item["new_index"] = d.newIndex >= 0 ? Json(d.newIndex) : Json(nullptr);
+        if (d.area == DiffArea::Favourites) item["group"] = d.group + 1;
+        item["label"] = Latin1ToUtf8(d.label);
+        Json fields = Json::array();
+        for (const FieldDiff& f : d.fields)
+            fields.push_back(Json{{"field", f.field}, {"old", Latin1ToUtf8(f.before)}, {"new", Latin1ToUtf8(f.after)}});
+        item["fields"] = std::move(fields);
+        differences.push_back(std::move(item));
+    }
+    Json summary = Json::object();
+    for (std::size_t a = 0; a < kDiffAreaCount; ++a) {
+        Json counts = Json::object();
+        for (std::size_t k = 0; k < kDiffKindCount; ++k)
+            counts[DiffKindName(static_cast<DiffKind>(k))] =
+                comparison.Count(static_cast<DiffArea>(a), static_cast<DiffKind>(k));
+        summary[DiffAreaName(static_cast<DiffArea>(a))] = std::move(counts);
+    }
+    Json j = Json::object();
+    j["differences"] = std::move(differences);
+    j["summary"] = std::move(summary);
+    return j;
+}
+
+int RunDiff(const std::string& oldPath, const std::string& newPath, bool json, std::ostream& out) {
+    using Json = nlohmann::ordered_json;
+    PosixFileSystem files;
+    MessageRecorder reporter;
+    // Each file through the open flow, with its checks; the first one refused ends the command.
+    const auto open = [&](ChannelFileSession& session, const std::string& path) {
+        const LoadResult result = session.Open(path, reporter);
+        if (result.status == LoadStatus::Loaded) return true;
+        if (json) {
+            Json j = Json::object();
+            j["error"] = result.status == LoadStatus::Refused ? result.code : -1;
+            j["file"] = path;
+            j["messages"] = reporter.messages;
+            out << j.dump() << '\n';
+        } else {
+            out << "refused: " << path << '\n';
+            for (const std::string& message : reporter.messages)
+                out << "message: " << message << '\n';
+        }
+        return false;
+    };
+    ChannelFileSession oldSession(files), newSession(files);
+    if (!open(oldSession, oldPath)) return kExitRefused;
+    // OLD is only read: its hold goes, so NEW may be the same file.
+    oldSession.Context().SourceHandle.reset();
+    if (!open(newSession, newPath)) return kExitRefused;
+
+    const ChannelComparison comparison = CompareChannelDatabases(oldSession.Database(), newSession.Database());
+    const int exit = comparison.Empty() ? kExitOk : kExitDifferent;
+    if (json) {
+        Json j = Json::object();
+        j["old"] = oldPath;
+        j["new"] = newPath;
+        Json differences = ComparisonToJson(comparison);
+        j["differences"] = std::move(differences["differences"]);
+        j["summary"] = std::move(differences["summary"]);
+        out << FormatDump(j);
+        return exit;
+    }
+    std::size_t printedArea = kDiffAreaCount;
+    for (const Difference& d : comparison.differences) {
+        const auto area = static_cast<std::size_t>(d.area);
+        if (area != printedArea) {
+            printedArea = area;
+            out << DiffAreaName(d.area) << ':';
+            for (std::size_t k = 0; k < kDiffKindCount; ++k)
+                if (const std::size_t n = comparison.Count(d.area, static_cast<DiffKind>(k)))
+                    out << ' ' << n << ' ' << DiffKindName(static_cast<DiffKind>(k));
+            out << '\n';
+        }
+        out << Latin1ToUtf8(FormatDifference(d)) << '\n';
+    }
+    out << "summary: " << (comparison.Empty() ? "no differences" : FormatCounts(comparison)) << '\n';
+    return exit;
 }
 
 } // namespace tcn

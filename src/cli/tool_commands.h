@@ -3,6 +3,7 @@
 // the process exit code. Scripts rely on the output: see README.md.
 
 #include "channelfile/reporter.h"
+#include "compare/channel_comparison.h"
 #include "tables/channel_database.h"
 
 #include <nlohmann/json.hpp>
@@ -17,6 +18,8 @@ namespace tcn {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitRefused = 2;
+// `diff` exits 1 when the files differ (as diff(1) does).
+inline constexpr int kExitDifferent = 1;
 
 // Prints every report as one line: "status: <text>" and "message: [<caption>] <text>", a trailing line
 // feed of the text dropped. Flushes after each line so the lines interleave sensibly with other output.
@@ -63,5 +66,13 @@ int RunReorder(const std::string& referencePath, const std::string& path, bool j
 // tcntool export --csv FILE [-o OUT]: opens FILE and writes its services as CSV to `out`, or to the file
 // OUT when `outPath` is not empty. A refused file or an OUT that cannot be written is reported on `err`.
 int RunExport(const std::string& path, const std::string& outPath, std::ostream& out, std::ostream& err);
+
+// The differences of a comparison as the JSON of `diff --json` has them: "differences" (area, kind,
+// old_index, new_index, group, label, fields with old and new) and "summary" (counts per area and kind).
+nlohmann::ordered_json ComparisonToJson(const ChannelComparison& comparison);
+// tcntool diff OLD NEW [--json]: opens both files and prints what differs, grouped by satellites,
+// transponders, services, favourites and config, one line each, then a summary line; with `json`, one
+// object. Exits 0 without differences, 1 with differences, 2 when a file is refused.
+int RunDiff(const std::string& oldPath, const std::string& newPath, bool json, std::ostream& out);
 
 } // namespace tcn

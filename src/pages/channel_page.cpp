@@ -385,6 +385,22 @@ void ChannelPage::CloseFind() {
     ui->ChGrid->setFocus(Qt::OtherFocusReason);
 }
 
+void ChannelPage::SelectService(int index) {
+    const auto rowOf = [&] {
+        const auto end = m_view->entries.begin() + m_view->count;
+        const auto found = std::find(m_view->entries.begin(), end, index);
+        return found == end ? 0 : static_cast<int>(found - m_view->entries.begin()) + 1;
+    };
+    if (index < 0 || index >= m_context.Tables().serviceCount) return;
+    if (rowOf() == 0) {
+        SetViewKind(m_context.View(), m_context.Tables().services[index].IsRadio() ? ServiceRecord::kKindRadio
+                                                                                    : ServiceRecord::kKindTv);
+        RefreshChannelPage();
+    }
+    ui->ChGrid->setFocus();
+    if (const int row = rowOf()) ui->ChGrid->setCurrentRow(row);
+}
+
 void ChannelPage::FindFrom(int row) {
     if (!m_gridFilled) return;
     const int found = FindInView(m_context.Tables(), *m_view, row, ToBytes(m_findField->text()));

@@ -59,6 +59,9 @@ class ChannelPage : public EditorPage {
     void FindNext();
     // Escape in the find field: it closes and the grid takes the focus back.
     void CloseFind();
+    // Makes the row of the service at table index `index` current; when the view does not show it, the
+    // view first shows all services of its kind in table order.
+    void SelectService(int index);
 
   private:
     // The Sort Options: "Tv or Radio", "Sat Sort", "Sort by" and "Additional List" chosen by the user;

@@ -119,6 +119,16 @@ void FavouritesPage::ChooseGroup(int index) {
     Render(m_context.Tables());
 }
 
+void FavouritesPage::SelectMember(int group, int index) {
+    if (group != static_cast<int>(m_currentGroup)) ChooseGroup(group);
+    for (int row = 1; row <= m_shownCount; ++row)
+        if (FavouriteEntry(m_context.Tables(), m_currentGroup, static_cast<std::size_t>(row - 1)) == index) {
+            ui->FavGrid->setCurrentRow(row);
+            ui->FavGrid->setFocus();
+            return;
+        }
+}
+
 void FavouritesPage::RenameGroup(std::size_t group, const QString& text) {
     // The keystrokes of one burst of typing in a name are one step.
     m_context.Change(

@@ -30,6 +30,8 @@ class FavouritesPage : public EditorPage {
 
     // Shows the chosen group, the names and the information lines, as the tables hold them now.
     void Render(const ChannelDatabase& db) override;
+    // Shows group `group` with the row of the service at table index `index` current.
+    void SelectMember(int group, int index);
 
   private:
     // "Choose Group" by the user.

@@ -106,6 +106,12 @@ void SatellitePage::ShowSelectedSatellite() {
 
 void SatellitePage::ShowStoredSatellite() { ShowSelectedSatellite(); }
 
+void SatellitePage::SelectSatellite(int slot) {
+    if (slot < 0 || slot >= m_context.Tables().satelliteCount) return;
+    ui->SatGrid->setCurrentRow(slot + 1);
+    ui->SatGrid->setFocus();
+}
+
 void SatellitePage::ShowSatellite(const SatelliteRecord& rec) {
     ui->Edit1->setText(FromBytes(rec.Name()));
     ShowPosition(rec.Position());

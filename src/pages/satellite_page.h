@@ -36,6 +36,8 @@ class SatellitePage : public EditorPage {
     void ShowStoredSatellite();
     // "Add satellite": a new satellite in the next free slot, with the settings of the one selected.
     void AddSatellite();
+    // Selects the row of satellite `slot` (the group shows it) and gives the grid the focus.
+    void SelectSatellite(int slot);
 
   private:
     // The LNB oscillator pair that goes with the LNB type chosen in RadioGroup2 (MHz).

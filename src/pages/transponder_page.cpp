@@ -262,6 +262,13 @@ void TransponderPage::DeleteSelected() {
     ShowTransponder();
 }
 
+void TransponderPage::SelectTransponder(int index) {
+    const auto found = std::find(m_list.begin(), m_list.end(), index);
+    if (found == m_list.end()) return;
+    ui->TpGrid->setCurrentRow(static_cast<int>(found - m_list.begin()) + 1);
+    ui->TpGrid->setFocus();
+}
+
 bool TransponderPage::GridKey(QKeyEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
         // With Ctrl held only Ctrl+A belongs to the page; other combinations leave the grid alone and

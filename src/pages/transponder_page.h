@@ -42,6 +42,8 @@ class TransponderPage : public EditorPage {
     void AddTransponder();
     // "Delete Selected": the selected rows' transponders and the services on them.
     void DeleteSelected();
+    // Selects the row of transponder `index` when the chosen satellite lists it (the editor shows it).
+    void SelectTransponder(int index);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

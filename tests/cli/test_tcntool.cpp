@@ -331,5 +331,42 @@ TEST_F(ToolCommandsTest, ExportWritesOneCsvLinePerServiceToStandardOutputOrAFile
     EXPECT_TRUE(none.str().empty());
 }
 
+TEST_F(ToolCommandsTest, DiffPrintsTheDifferencesGroupedAndExitsAsDiffDoes) {
+    EXPECT_EQ(RunDiff(dir / "demo.TCN", dir / "demo.TCN", false, out), kExitOk);
+    EXPECT_EQ(out.str(), "summary: no differences\n");
+
+    ChannelDatabase edited = *db;
+    edited.services[3].SetText(ServiceRecord::kName, ServiceRecord::kNameArea, ServiceRecord::kNameMax, "Caf\xE9 TV");
+    MoveService(edited, 10, 0);
+    ResolveFavourites(edited);
+    test::WriteFileBytes(dir / "edited.TCN", BuildChannelFileImage(edited));
+    std::ostringstream text;
+    EXPECT_EQ(RunDiff(dir / "demo.TCN", dir / "edited.TCN", false, text), kExitDifferent);
+    const std::string oldName(db->services[3].Name());
+    EXPECT_EQ(Lines(text.str()),
+              (std::vector<std::string>{
+                  "services: 1 changed 1 moved",
+                  "~ service 4 \"Caf\xC3\xA9 TV\": name \"" + oldName + "\" -> \"Caf\xC3\xA9 TV\"",
+                  "> service 0 \"" + std::string(db->services[10].Name()) + "\": number \"10\" -> \"0\"",
+                  "summary: satellites +0 -0 ~0 >0, transponders +0 -0 ~0, services +0 -0 ~1 >1, "
+                  "favourites +0 -0 ~0 >0, config ~0"}));
+
+    std::ostringstream json;
+    EXPECT_EQ(RunDiff(dir / "demo.TCN", dir / "edited.TCN", true, json), kExitDifferent);
+    const Json j = Json::parse(json.str());
+    EXPECT_EQ(j["summary"]["services"]["changed"], 1);
+    EXPECT_EQ(j["summary"]["services"]["moved"], 1);
+    ASSERT_EQ(j["differences"].size(), 2u);
+    EXPECT_EQ(j["differences"][0]["area"], "services");
+    EXPECT_EQ(j["differences"][0]["fields"][0]["new"], "Caf\xC3\xA9 TV");
+    EXPECT_EQ(j["differences"][1]["old_index"], 10);
+
+    std::ostringstream refused;
+    EXPECT_EQ(RunDiff(dir / "demo.TCN", Damaged(5000), false, refused), kExitRefused);
+    EXPECT_EQ(Lines(refused.str()),
+              (std::vector<std::string>{"refused: " + dir / "bad.TCN",
+                                        "message: [CRC Error] Error[4] : Wrong CRC, The file is corrupted!"}));
+}
+
 } // namespace
 } // namespace tcn

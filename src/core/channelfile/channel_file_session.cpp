@@ -66,32 +66,31 @@ bool HasChannelFileExtension(const std::string& extension) {
 
 } // namespace
 
+File* ChannelFileSession::Reach(const std::string& path, Reporter& reporter, std::unique_ptr<File>& opened,
+                                int& code) {
+    if (!HasChannelFileExtension(DerivePaths(path).extension)) {
+        ShowLoadFailure(reporter, code = kWrongExtension);
+        return nullptr;
+    }
+    // The file being edited is already held without sharing; opening it again reads through that hold
+    // instead of being locked out by it.
+    const std::optional<FileId> id = m_files.IdOf(path);
+    if (m_context.SourceHandle && id && m_context.SourceHandle->Id() == id) return m_context.SourceHandle.get();
+    opened = m_files.OpenExclusive(path);
+    if (!opened) ShowLoadFailure(reporter, code = kCannotOpen);
+    return opened.get();
+}
+
 LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter) {
     const ChosenPath chosen = DerivePaths(path);
     m_context.LastFolder = chosen.folder;
     const auto refused = [](int code) { return LoadResult{LoadStatus::Refused, code}; };
 
     try {
-        if (!HasChannelFileExtension(chosen.extension)) {
-            ShowLoadFailure(reporter, kWrongExtension);
-            return refused(kWrongExtension);
-        }
-
-        // The file being edited is already held without sharing; opening it again reads through that
-        // hold instead of being locked out by it.
         std::unique_ptr<File> opened;
-        File* file = nullptr;
-        const std::optional<FileId> id = m_files.IdOf(path);
-        if (m_context.SourceHandle && id && m_context.SourceHandle->Id() == id) {
-            file = m_context.SourceHandle.get();
-        } else {
-            opened = m_files.OpenExclusive(path);
-            if (!opened) {
-                ShowLoadFailure(reporter, kCannotOpen);
-                return refused(kCannotOpen);
-            }
-            file = opened.get();
-        }
+        int code = kLoadedOk;
+        File* file = Reach(path, reporter, opened, code);
+        if (!file) return refused(code);
 
         // Load into a fresh database; the live one is replaced only when every check passed.
         if (m_spare)
@@ -111,6 +110,26 @@ LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter)
         CompactTransponderTable(*m_db);
         ResolveFavourites(*m_db);
         CountSatellites(*m_db);
+        return LoadResult{LoadStatus::Loaded, kLoadedOk};
+    } catch (const std::exception&) {
+        reporter.ShowMessageBox("Problem writing to file.", "File Error");
+        return LoadResult{LoadStatus::Unexpected, -1};
+    }
+}
+
+LoadResult ChannelFileSession::ReadCopy(const std::string& path, Reporter& reporter, ChannelDatabase& out) {
+    const auto refused = [](int code) { return LoadResult{LoadStatus::Refused, code}; };
+    try {
+        std::unique_ptr<File> opened;
+        int code = kLoadedOk;
+        File* file = Reach(path, reporter, opened, code);
+        if (!file) return refused(code);
+        out.Clear();
+        const int failure = ReadChannelFile(*file, m_files, reporter, DrainMessages, out);
+        if (failure != kLoadedOk) return refused(failure);
+        CompactTransponderTable(out);
+        ResolveFavourites(out);
+        CountSatellites(out);
         return LoadResult{LoadStatus::Loaded, kLoadedOk};
     } catch (const std::exception&) {
         reporter.ShowMessageBox("Problem writing to file.", "File Error");

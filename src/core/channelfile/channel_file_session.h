@@ -49,6 +49,10 @@ class ChannelFileSession {
     // passed, make it the live one and run the post-load operations. A failed open leaves the live
     // tables, the paths and the held file as they were.
     LoadResult Open(const std::string& path, Reporter& reporter);
+    // The open flow for another file, read only: `path` is checked and loaded into `out` as Open would load
+    // it (the post-load operations included), and nothing of the session changes (the live tables, the
+    // paths, the held file). The file being edited is read through its hold.
+    LoadResult ReadCopy(const std::string& path, Reporter& reporter, ChannelDatabase& out);
     // The save flow: write NEW_<name> from the live tables, then set the status "Idle".
     // Returns true when the "Success" box was shown.
     bool Save(Reporter& reporter);
@@ -62,6 +66,10 @@ class ChannelFileSession {
     std::function<void()> DrainMessages;
 
   private:
+    // The file at `path` for reading, after the extension check: the held file itself when `path` names
+    // it, else `path` opened without sharing into `opened`. Null after the numbered message of a
+    // refusal, whose number goes to `code`.
+    File* Reach(const std::string& path, Reporter& reporter, std::unique_ptr<File>& opened, int& code);
     // The live database, made (empty) on first use: an open that succeeds before anyone has looked at
     // the tables never builds an empty database only to throw it away.
     ChannelDatabase& Live() const;

@@ -52,7 +52,9 @@ std::uint32_t Distance(std::uint32_t a, std::uint32_t b) {
 // without a counterpart, strongest rule first.
 class Matcher {
   public:
-    Matcher(const ChannelDatabase& db, const ChannelDatabase& reference)
+    // `paired`: services already paired with the reference service at the same table index; the rules
+    // match the others among the reference services left.
+    Matcher(const ChannelDatabase& db, const ChannelDatabase& reference, const std::vector<bool>& paired)
         : m_db(db), m_reference(reference), m_count(std::min<std::size_t>(db.serviceCount, kServiceCapacity)),
           m_referenceCount(std::min<std::size_t>(reference.serviceCount, kServiceCapacity)),
           m_matches(m_count), m_tunings(m_count), m_tryTolerance(m_count, false),
@@ -64,6 +66,8 @@ class Matcher {
         }
         for (std::size_t f = 0; f < m_count; ++f)
             m_tunings[f] = TuningOf(db, db.services[f]);
+        for (std::size_t f = 0; f < std::min({paired.size(), m_count, m_referenceCount}); ++f)
+            if (paired[f]) Take(f, static_cast<std::uint16_t>(f), MatchRule::Tuning);
     }
 
     std::vector<ServiceMatch> Run() {
@@ -86,9 +90,9 @@ class Matcher {
     void MatchExactTuning() {
         std::map<std::pair<std::uint64_t, std::uint32_t>, std::size_t> alike;
         for (std::size_t f = 0; f < m_count; ++f)
-            if (m_tunings[f]) ++alike[{m_tunings[f]->key, m_tunings[f]->mhz}];
+            if (m_tunings[f] && m_matches[f].rule == MatchRule::None) ++alike[{m_tunings[f]->key, m_tunings[f]->mhz}];
         for (std::size_t f = 0; f < m_count; ++f) {
-            if (!m_tunings[f]) continue;
+            if (!m_tunings[f] || m_matches[f].rule != MatchRule::None) continue;
             const auto found = m_byTuning.find(m_tunings[f]->key);
             std::size_t exact = 0;
             std::uint16_t candidate = 0;
@@ -187,7 +191,12 @@ std::string FoldLatin1Case(std::string_view text) {
 }
 
 std::vector<ServiceMatch> MatchServices(const ChannelDatabase& db, const ChannelDatabase& reference) {
-    return Matcher(db, reference).Run();
+    return Matcher(db, reference, {}).Run();
+}
+
+std::vector<ServiceMatch> MatchServices(const ChannelDatabase& db, const ChannelDatabase& reference,
+                                        const std::vector<bool>& pairedAtSameIndex) {
+    return Matcher(db, reference, pairedAtSameIndex).Run();
 }
 
 ReorderSummary ReorderServicesLike(ChannelDatabase& db, const ChannelDatabase& reference) {

@@ -44,6 +44,10 @@ struct ServiceMatch {
 
 // The counterpart of each of db's services 0 to serviceCount-1 in `reference`. Reads both databases only.
 std::vector<ServiceMatch> MatchServices(const ChannelDatabase& db, const ChannelDatabase& reference);
+// The same, with the services f for which pairedAtSameIndex[f] holds already paired with reference
+// service f (reported with rule Tuning); the rules match the others among the reference services left.
+std::vector<ServiceMatch> MatchServices(const ChannelDatabase& db, const ChannelDatabase& reference,
+                                        const std::vector<bool>& pairedAtSameIndex);
 
 // What ReorderServicesLike did, counted per rule (indexed by MatchRule).
 struct ReorderSummary {
