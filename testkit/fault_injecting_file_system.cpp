@@ -56,6 +56,8 @@ std::string_view IoCallName(IoCall call) {
     switch (call) {
     case IoCall::Open:
         return "Open";
+    case IoCall::Rename:
+        return "Rename";
     case IoCall::Create:
         return "Create";
     case IoCall::Exists:
@@ -131,6 +133,11 @@ bool FaultInjectingFileSystem::Exists(const std::string& path) {
 bool FaultInjectingFileSystem::Remove(const std::string& path) {
     if (m_state->Fails(IoCall::Remove, path)) return false;
     return m_inner.Remove(path);
+}
+
+bool FaultInjectingFileSystem::Rename(const std::string& from, const std::string& to) {
+    if (m_state->Fails(IoCall::Rename, from)) return false;
+    return m_inner.Rename(from, to);
 }
 
 std::optional<FileId> FaultInjectingFileSystem::IdOf(const std::string& path) {

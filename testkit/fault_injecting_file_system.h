@@ -8,7 +8,7 @@
 //   Open (OpenExclusive), Create           -> nullptr
 //   Exists                                 -> false, as when the name cannot be examined
 //   IdOf, File::Id                         -> no identity
-//   Remove                                 -> false, and nothing is deleted
+//   Remove, Rename                         -> false, and nothing is deleted or renamed
 //   Read, Write, Seek, Size, Sync (file)   -> IoError, before the inner file is touched
 // Exists, IdOf, Id and Size are counted because the real file system answers them with a system call
 // (stat, fstat) that can fail like any other.
@@ -24,7 +24,7 @@
 
 namespace tcn {
 
-enum class IoCall { Open, Create, Exists, Remove, IdOf, Id, Read, Write, Seek, Size, Sync };
+enum class IoCall { Open, Create, Exists, Remove, IdOf, Id, Read, Write, Seek, Size, Sync, Rename };
 
 // "Open", "Create", ... for messages.
 std::string_view IoCallName(IoCall call);
@@ -54,6 +54,7 @@ class FaultInjectingFileSystem : public FileSystem {
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
     std::optional<FileId> IdOf(const std::string& path) override;
+    bool Rename(const std::string& from, const std::string& to) override;
 
     // The counter, shared with the files handed out so that they may outlive this object.
     struct State {

@@ -71,6 +71,16 @@ bool MemoryFileSystem::Remove(const std::string& path) {
     return true;
 }
 
+bool MemoryFileSystem::Rename(const std::string& from, const std::string& to) {
+    const auto it = m_entries.find(from);
+    if (it == m_entries.end()) return false;
+    if (const auto target = m_entries.find(to); target != m_entries.end() && target->second->readOnly) return false;
+    std::shared_ptr<Entry> entry = it->second;
+    m_entries.erase(it);
+    m_entries[to] = std::move(entry);
+    return true;
+}
+
 std::optional<FileId> MemoryFileSystem::IdOf(const std::string& path) {
     const auto it = m_entries.find(path);
     if (it == m_entries.end()) return std::nullopt;

@@ -19,6 +19,7 @@ class MemoryFileSystem : public FileSystem {
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
     std::optional<FileId> IdOf(const std::string& path) override;
+    bool Rename(const std::string& from, const std::string& to) override;
 
     // Puts a file with the given bytes under `path`, replacing whatever stood there.
     void Put(const std::string& path, std::vector<std::uint8_t> bytes, bool readOnly = false);

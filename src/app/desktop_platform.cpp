@@ -18,6 +18,12 @@ QString DesktopPlatform::ChooseOpenFile(QWidget* parent, const QString& caption,
     return QFileDialog::getOpenFileName(parent, caption, startFolder, filter);
 }
 
+QString DesktopPlatform::ChooseSaveFile(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                                        const QString& filter) {
+    // The dialog asks before it replaces an existing file.
+    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+}
+
 int DesktopPlatform::ExecChooser(TForm2& dialog) { return dialog.exec(); }
 
 void DesktopPlatform::OpenExternal(const QUrl& url) { QDesktopServices::openUrl(url); }

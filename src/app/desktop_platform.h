@@ -14,6 +14,8 @@ class DesktopPlatform : public Platform {
     int ExecChooser(TForm2& dialog) override;
     void OpenExternal(const QUrl& url) override;
     UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) override;
+    QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                           const QString& filter) override;
 };
 
 } // namespace tcn

@@ -58,14 +58,17 @@ int main(int argc, char** argv) {
     app.setDesktopFileName(QStringLiteral("tcnedit"));
 
     tcn::PosixFileSystem files;
-    tcn::DesktopPlatform platform;
+    tcn::DesktopPlatform desktop;
+    // Taking pictures, dialogs are pictured and closed instead of waiting for the user.
+    tcn::ScreenshotPlatform pictures(QString::fromLocal8Bit(screenshotDir.c_str()));
+    tcn::Platform& platform = screenshotDir.empty() ? static_cast<tcn::Platform&>(desktop) : pictures;
     tcn::TForm1 window(files, platform);
     app.showException = [&](const QString& text) { platform.ShowMessage(&window, text, QStringLiteral("Error")); };
     window.show();
 
     if (!screenshotDir.empty()) {
         if (!file.empty()) window.OpenFile(QFileInfo(QString::fromLocal8Bit(file.c_str())).absoluteFilePath());
-        for (const QString& path : tcn::TakeScreenshots(window, QString::fromLocal8Bit(screenshotDir.c_str())))
+        for (const QString& path : tcn::TakeScreenshots(window, pictures, QString::fromLocal8Bit(screenshotDir.c_str())))
             std::cout << path.toStdString() << '\n';
         return 0;
     }

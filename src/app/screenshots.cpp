@@ -6,6 +6,15 @@
 #include "tform1.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <iostream>
+#include "channelfile/file_format.h"
+#include "tables/favourite_groups.h"
+#include "tables/service_table.h"
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -77,9 +86,60 @@ QString SaveCompareView(TForm1& window, const QString& folder) {
     return compare->grab().save(path) ? path : QString();
 }
 
+// The Tools menu opened, with the window behind it, as the screen shows them.
+QString SaveToolsMenu(TForm1& window, const QString& folder) {
+    auto* tools = window.findChild<QPushButton*>(QStringLiteral("Tools"));
+    if (!tools || !tools->menu()) return {};
+    QMenu* menu = tools->menu();
+    menu->popup(tools->mapToGlobal(QPoint(tools->width() - menu->sizeHint().width(), tools->height())));
+    QApplication::processEvents();
+    const QRect area = window.frameGeometry();
+    const QPixmap picture = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    menu->hide();
+    const QString path = QDir(folder).filePath(QStringLiteral("6-tools-menu.png"));
+    return picture.save(path) ? path : QString();
+}
+
+// The preview of "Order like another file..." for a rescan of the tables (services shuffled, one
+// renamed, one gone, favourites empty) written to a temporary file.
+void ShowOrderPreview(TForm1& window, ScreenshotPlatform& platform) {
+    QTemporaryDir dir;
+    if (!dir.isValid()) return;
+    ChannelDatabase rescan = window.Session().Database();
+    for (std::size_t i = 0; i + 7 < rescan.serviceCount; i += 7)
+        MoveService(rescan, i, rescan.serviceCount - 1);
+    DeleteService(rescan, 3);
+    rescan.services[5].SetText(ServiceRecord::kName, ServiceRecord::kNameArea, ServiceRecord::kNameMax, "A new channel");
+    rescan.services[5].SetServiceId(60000);
+    RenumberServices(rescan);
+    const std::vector<std::uint8_t> image = BuildChannelFileImage(rescan);
+    QFile file(dir.filePath(QStringLiteral("old-list.TCN")));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
+            static_cast<qint64>(image.size()))
+        return;
+    file.close();
+    platform.dialogNames << QStringLiteral("7-order-like");
+    window.OrderLike(file.fileName());
+}
+
 } // namespace
 
-QStringList TakeScreenshots(TForm1& window, const QString& folder) {
+void ScreenshotPlatform::ShowMessage(QWidget*, const QString& text, const QString& caption) {
+    std::cerr << "[" << caption.toStdString() << "] " << text.toStdString() << '\n';
+}
+
+int ScreenshotPlatform::ExecDialog(QDialog& dialog) {
+    if (dialogNames.isEmpty()) return QDialog::Rejected;
+    dialog.show();
+    QApplication::processEvents();
+    const QString path = QDir(m_folder).filePath(dialogNames.takeFirst() + QStringLiteral(".png"));
+    if (dialog.grab().save(path)) written << path;
+    dialog.hide();
+    return QDialog::Rejected;
+}
+
+QStringList TakeScreenshots(TForm1& window, ScreenshotPlatform& platform, const QString& folder) {
     QDir().mkpath(folder);
     auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     static const char* const names[] = {"1-satellites", "2-transponders", "3-channels", "4-favourites"};
@@ -91,6 +151,9 @@ QStringList TakeScreenshots(TForm1& window, const QString& folder) {
         if (i == 2) written << SaveCaSystemView(window, folder);
     }
     pages->setCurrentIndex(0);
+    written << SaveToolsMenu(window, folder);
+    ShowOrderPreview(window, platform);
+    written << platform.written;
     written << SaveCompareView(window, folder);
     written.removeAll(QString());
     return written;

@@ -4,6 +4,9 @@
 #include "artwork.h"
 #include "channel_page.h"
 #include "compare_window.h"
+#include "exchange/csv_export.h"
+#include "reorder_preview.h"
+#include "tables/reorder_like.h"
 #include "favourites_page.h"
 #include "satellite_page.h"
 #include "transponder_page.h"
@@ -21,6 +24,8 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QUrl>
+
+#include <sstream>
 
 namespace tcn {
 
@@ -271,6 +276,8 @@ void TForm1::AddToolsMenu() {
         return action;
     };
     connect(add("CompareWith", "&Compare with...", "Ctrl+D"), &QAction::triggered, this, &TForm1::CompareWithFile);
+    connect(add("OrderLike", "&Order like another file...", ""), &QAction::triggered, this, &TForm1::OrderLikeFile);
+    connect(add("ExportCsv", "&Export channels as CSV...", ""), &QAction::triggered, this, &TForm1::ExportCsvFile);
 }
 
 namespace {
@@ -319,6 +326,61 @@ bool TForm1::CompareWith(const QString& path) {
     m_compareWindow->Show(CompareChannelDatabases(*other, m_session.Database()), QFileInfo(path).fileName());
     m_compareWindow->show();
     m_compareWindow->raise();
+    return true;
+}
+
+void TForm1::OrderLikeFile() {
+    const QString path = ChooseFile(QStringLiteral("Order like"));
+    if (!path.isEmpty()) OrderLike(path);
+}
+
+void TForm1::OrderLike(const QString& path) {
+    const auto reference = std::make_unique<ChannelDatabase>();
+    if (!ReadOtherFile(path, *reference)) return;
+    // The preview is the change made on a copy of the tables as they stand.
+    const ChannelDatabase& tables = m_session.Database();
+    const auto reordered = std::make_unique<ChannelDatabase>(tables);
+    const ReorderSummary summary = ReorderServicesLike(*reordered, *reference);
+    std::vector<std::uint16_t> unmatched;
+    const std::vector<ServiceMatch> matches = MatchServices(tables, *reference);
+    for (std::size_t f = 0; f < matches.size(); ++f)
+        if (matches[f].rule == MatchRule::None) unmatched.push_back(static_cast<std::uint16_t>(f));
+    const QString name = QFileInfo(path).fileName();
+    ReorderPreview preview(summary, *reference, tables, *reordered, unmatched, name, this);
+    if (m_platform.ExecDialog(preview) != QDialog::Accepted) return;
+    m_context.Change(QStringLiteral("Order like %1").arg(name),
+                     [&](ChannelDatabase& db) { ReorderServicesLike(db, *reference); });
+    if (ui->PageControl1->currentIndex() != 2)
+        ui->PageControl1->setCurrentIndex(2);
+    else
+        ShowPage(2);
+}
+
+void TForm1::ExportCsvFile() {
+    if (m_busy) return;
+    // NAME.csv beside the opened file.
+    const QFileInfo opened(QFile::decodeName(QByteArray::fromStdString(m_session.Context().SourcePath)));
+    const QString suggested = opened.fileName().isEmpty() ? QStringLiteral("channels.csv")
+                                                          : opened.dir().filePath(opened.completeBaseName() + ".csv");
+    const QString path = m_platform.ChooseSaveFile(this, QStringLiteral("Export channels as CSV"), suggested,
+                                                   QStringLiteral("CSV files (*.csv)"));
+    if (!path.isEmpty()) ExportCsv(path);
+}
+
+bool TForm1::ExportCsv(const QString& path) {
+    std::ostringstream csv;
+    WriteServicesCsv(m_session.Database(), csv);
+    std::string error;
+    if (!WriteWholeFile(m_files, QFile::encodeName(path).toStdString(), csv.str(), error)) {
+        m_platform.ShowMessage(this, QStringLiteral("The channels were not exported: %1.").arg(QString::fromLocal8Bit(error.c_str())),
+                               QStringLiteral("Export Error"));
+        return false;
+    }
+    ShowStatus(QStringLiteral("%1 channels exported to %2")
+                   .arg(m_session.Database().serviceCount)
+                   .arg(QFileInfo(path).fileName())
+                   .toLatin1()
+                   .toStdString());
     return true;
 }
 

@@ -55,6 +55,12 @@ class TForm1 : public QMainWindow, public Reporter {
     // Compares the file at `path`, read as Open reads it but only read, with the tables in the compare
     // window (what "Compare with..." does once its dialog has been answered). True when the file loaded.
     bool CompareWith(const QString& path);
+    // "Order like another file..." once its dialog has been answered: the reference at `path` read, the
+    // preview shown, and on "Apply" the services and groups put in its order as one undo step.
+    void OrderLike(const QString& path);
+    // "Export channels as CSV..." once its dialog has been answered: the services written to `path` as
+    // tcntool export --csv writes them; a failure says so and leaves no file behind. True when written.
+    bool ExportCsv(const QString& path);
     // True while a load or a save runs; user input arriving meanwhile is dropped.
     bool IsBusy() const { return m_busy; }
 
@@ -81,6 +87,9 @@ class TForm1 : public QMainWindow, public Reporter {
     // Tools, "Compare with...": a chosen file, read as Open reads it but only read, compared with the
     // tables as they stand in the compare window.
     void CompareWithFile();
+    // Tools, "Order like another file..." and "Export channels as CSV...", with their dialogs.
+    void OrderLikeFile();
+    void ExportCsvFile();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -3,7 +3,7 @@
 #include "channelfile/channel_file_session.h"
 #include "channelfile/file_format.h"
 #include "compare/channel_comparison.h"
-#include "csv_export.h"
+#include "exchange/csv_export.h"
 #include "demo_database.h"
 #include "platform/file_system.h"
 #include "tables/reorder_like.h"
@@ -130,21 +130,6 @@ void LineReporter::ShowStatus(std::string_view text) {
 
 void LineReporter::ShowMessageBox(std::string_view text, std::string_view caption) {
     m_out << "message: [" << caption << "] " << WithoutTrailingLineFeed(text) << '\n' << std::flush;
-}
-
-std::string Latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
 }
 
 nlohmann::ordered_json DatabaseToJson(const ChannelDatabase& db) {
@@ -375,18 +360,9 @@ int RunExport(const std::string& path, const std::string& outPath, std::ostream&
     }
     std::ostringstream csv;
     WriteServicesCsv(session.Database(), csv);
-    const std::string text = csv.str();
-    std::unique_ptr<File> file = files.Create(outPath);
-    if (!file) {
-        err << "tcntool: cannot create " << outPath << '\n';
-        return kExitRefused;
-    }
-    try {
-        file->Write(text.data(), text.size());
-    } catch (const std::exception& e) {
-        file.reset();
-        files.Remove(outPath);
-        err << "tcntool: cannot write " << outPath << ": " << e.what() << '\n';
+    std::string error;
+    if (!WriteWholeFile(files, outPath, csv.str(), error)) {
+        err << "tcntool: " << error << '\n';
         return kExitRefused;
     }
     return kExitOk;

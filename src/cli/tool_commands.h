@@ -4,6 +4,7 @@
 
 #include "channelfile/reporter.h"
 #include "compare/channel_comparison.h"
+#include "exchange/latin1.h"
 #include "tables/channel_database.h"
 
 #include <nlohmann/json.hpp>
@@ -40,8 +41,6 @@ class SilentReporter : public Reporter {
     void ShowMessageBox(std::string_view, std::string_view) override {}
 };
 
-// Each byte taken as the ISO-8859-1 character of the same value, written as UTF-8.
-std::string Latin1ToUtf8(std::string_view bytes);
 
 // The tables as the JSON object `dump` prints (keys in their documented order).
 nlohmann::ordered_json DatabaseToJson(const ChannelDatabase& db);

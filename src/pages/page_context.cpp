@@ -2,7 +2,11 @@
 
 #include "views/field_text.h"
 
+#include <QDialog>
+
 namespace tcn {
+
+int Platform::ExecDialog(QDialog& dialog) { return dialog.exec(); }
 
 void PageContext::ResetForNewFile() {
     ResetViewSettings(m_view);

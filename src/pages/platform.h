@@ -7,6 +7,7 @@
 #include <QString>
 #include <QUrl>
 
+class QDialog;
 class QWidget;
 
 namespace tcn {
@@ -37,6 +38,17 @@ class Platform {
         (void)fileName;
         return UnsavedChoice::Discard;
     }
+    // The save-file dialog, suggesting `suggestedPath`; it asks itself before an existing file is
+    // replaced. The chosen path, or an empty text when the user cancelled (as implementations written
+    // before it do).
+    virtual QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                                   const QString& filter) {
+        (void)parent, (void)caption, (void)suggestedPath, (void)filter;
+        return {};
+    }
+    // Runs a dialog of the window (a preview before a change) modally and returns its result
+    // (QDialog::Accepted or Rejected).
+    virtual int ExecDialog(QDialog& dialog);
 };
 
 } // namespace tcn

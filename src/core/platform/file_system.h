@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tcn {
 
@@ -41,6 +42,9 @@ class FileSystem {
     virtual bool Remove(const std::string& path) = 0;
     // Identity of the file a path names, if it exists.
     virtual std::optional<FileId> IdOf(const std::string& path) = 0;
+    // Gives the file `from` the name `to` in one step, replacing a file of that name; false when it
+    // cannot (no such file, a read-only target, no permission).
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
 };
 
 // The real files of this machine, over POSIX calls.
@@ -51,6 +55,12 @@ class PosixFileSystem : public FileSystem {
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
     std::optional<FileId> IdOf(const std::string& path) override;
+    bool Rename(const std::string& from, const std::string& to) override;
 };
+
+// Writes `bytes` as the whole new content of `path`: into a temporary file beside it first, which then
+// takes the name, so that a failure at any point leaves `path` as it was and no partial file behind.
+// False on failure, with what failed in `error`.
+bool WriteWholeFile(FileSystem& files, const std::string& path, std::string_view bytes, std::string& error);
 
 } // namespace tcn

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -142,6 +143,42 @@ std::unique_ptr<File> PosixFileSystem::Create(const std::string& path) {
 bool PosixFileSystem::Exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+    struct stat st {};
+    // A read-only file is protected from being replaced, as it is from deletion.
+    if (::lstat(to.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && IsReadOnly(st))))
+        return false;
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool WriteWholeFile(FileSystem& files, const std::string& path, std::string_view bytes, std::string& error) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string temporary = folder + "." + name + ".part";
+    std::unique_ptr<File> file = files.Create(temporary);
+    if (!file) {
+        error = "cannot create a file in the folder of " + path;
+        return false;
+    }
+    try {
+        file->Write(bytes.data(), bytes.size());
+        file->Sync();
+    } catch (const std::exception& e) {
+        file.reset();
+        files.Remove(temporary);
+        error = std::string("cannot write ") + path + ": " + e.what();
+        return false;
+    }
+    file.reset();
+    if (!files.Rename(temporary, path)) {
+        files.Remove(temporary);
+        error = "cannot replace " + path;
+        return false;
+    }
+    return true;
 }
 
 bool PosixFileSystem::Remove(const std::string& path) {

@@ -181,6 +181,11 @@ constexpr std::size_t kMatchableNumbers = 0x8000;
 
 } // namespace
 
+const char* MatchRuleLabel(MatchRule rule) {
+    static const char* const labels[] = {"tuning", "tuning within 2 MHz", "name", "name ignoring case", "none"};
+    return labels[static_cast<std::size_t>(rule)];
+}
+
 std::string FoldLatin1Case(std::string_view text) {
     std::string folded(text);
     for (char& ch : folded) {

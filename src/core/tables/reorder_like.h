@@ -33,6 +33,9 @@ enum class MatchRule : std::uint8_t {
 };
 inline constexpr std::size_t kMatchRuleCount = 5;
 
+// "tuning", "tuning within 2 MHz", "name", "name ignoring case", "none": how reports name the rules.
+const char* MatchRuleLabel(MatchRule rule);
+
 // How far a frequency (whole MHz) may lie from the reference's when no frequency matches exactly.
 inline constexpr std::uint32_t kFrequencyToleranceMhz = 2;
 

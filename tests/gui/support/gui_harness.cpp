@@ -35,6 +35,16 @@ UnsavedChoice FakePlatform::AskUnsavedChanges(QWidget*, const QString& fileName)
     return answer;
 }
 
+QString FakePlatform::ChooseSaveFile(QWidget*, const QString&, const QString& suggestedPath, const QString&) {
+    lastSuggestedPath = suggestedPath;
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}
+
+int FakePlatform::ExecDialog(QDialog& shown) {
+    ++dialogsShown;
+    return dialog ? dialog(shown) : 0;
+}
+
 GuiHarness::GuiHarness() : window(std::make_unique<TForm1>(files, platform, QStringLiteral("/work/dir"))) {
     window->show();
 }

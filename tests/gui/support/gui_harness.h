@@ -37,6 +37,13 @@ class FakePlatform : public Platform {
     std::vector<UnsavedChoice> unsavedAnswers;
     int unsavedAsked = 0;
     QString lastUnsavedFile;
+    // Answers of the save-file dialog, first first (none left: cancelled), and the path it suggested last.
+    QStringList saveAnswers;
+    QString lastSuggestedPath;
+    // Answers a dialog of the window (it may look at it and press its buttons); without it the dialog is
+    // rejected.
+    std::function<int(QDialog&)> dialog;
+    int dialogsShown = 0;
 
     void ShowMessage(QWidget* parent, const QString& text, const QString& caption) override;
     QString ChooseOpenFile(QWidget* parent, const QString& caption, const QString& startFolder,
@@ -44,6 +51,9 @@ class FakePlatform : public Platform {
     int ExecChooser(TForm2& dialog) override;
     void OpenExternal(const QUrl& url) override;
     UnsavedChoice AskUnsavedChanges(QWidget* parent, const QString& fileName) override;
+    QString ChooseSaveFile(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                           const QString& filter) override;
+    int ExecDialog(QDialog& dialog) override;
 
     // The text of the last message box ("" when none was shown), and forgetting them all.
     QString LastMessage() const { return messages.empty() ? QString() : messages.back().text; }

@@ -1,9 +1,9 @@
-#include "csv_export.h"
+#include "exchange/csv_export.h"
 
 #include "tables/favourite_groups.h"
 #include "tables/satellite_table.h"
 #include "tables/transponder_table.h"
-#include "tool_commands.h"
+#include "exchange/latin1.h"
 #include "views/ca_systems.h"
 #include "views/channel_view.h"
 

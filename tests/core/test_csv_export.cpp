@@ -1,7 +1,7 @@
 // The CSV export: quoting as RFC 4180 has it, and every kind of field read back by an independent
 // RFC 4180 reader as the text it stands for.
 
-#include "csv_export.h"
+#include "exchange/csv_export.h"
 #include "support/db_builders.h"
 #include "tables/favourite_groups.h"
 
