@@ -115,7 +115,6 @@ ChannelDatabase& Scratch(std::size_t which) {
 
 void AfterReload(const ChannelDatabase& db, ChannelDatabase& out) {
     out = db;
-    SealConfigBlock(out.config); // the file carries a fresh signature and CRC
     CompactTransponderTable(out);
     ResolveFavourites(out);
     CountSatellites(out);
@@ -184,6 +183,7 @@ void SaveAndCheck(ChannelFileSession& session, MemoryFileSystem& files, bool com
     CountingReporter quiet;
     Require(check->Open("/c/NEW.TCN", quiet).status == LoadStatus::Loaded, "the new file does not load");
     Require(quiet.boxes == 0, "loading the new file showed a box");
+    SealConfigBlock(expected.config); // the file carries a fresh signature and CRC
     AfterReload(expected, Scratch(2));
     Require(check->Database() == Scratch(2), "the new file loads as other tables");
 }
