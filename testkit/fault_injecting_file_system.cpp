@@ -120,6 +120,11 @@ std::unique_ptr<File> FaultInjectingFileSystem::OpenExclusive(const std::string&
     return Wrap(m_inner.OpenExclusive(path), path);
 }
 
+std::unique_ptr<File> FaultInjectingFileSystem::OpenForReading(const std::string& path) {
+    if (m_state->Fails(IoCall::Open, path)) return nullptr;
+    return Wrap(m_inner.OpenForReading(path), path);
+}
+
 std::unique_ptr<File> FaultInjectingFileSystem::Create(const std::string& path) {
     if (m_state->Fails(IoCall::Create, path)) return nullptr;
     return Wrap(m_inner.Create(path), path);

@@ -5,7 +5,7 @@
 // broken behind; with k = 0 nothing fails and the run's calls are only counted and logged.
 //
 // Counted calls and how each one fails:
-//   Open (OpenExclusive), Create           -> nullptr
+//   Open (OpenExclusive, OpenForReading), Create -> nullptr
 //   Exists                                 -> false, as when the name cannot be examined
 //   IdOf, File::Id                         -> no identity
 //   Remove, Rename                         -> false, and nothing is deleted or renamed
@@ -50,6 +50,7 @@ class FaultInjectingFileSystem : public FileSystem {
     std::optional<Call> InjectedFault() const;
 
     std::unique_ptr<File> OpenExclusive(const std::string& path) override;
+    std::unique_ptr<File> OpenForReading(const std::string& path) override;
     std::unique_ptr<File> Create(const std::string& path) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;

@@ -9,10 +9,14 @@ namespace {
 // An open in-memory file. It keeps its entry alive, as an open file outlives its deleted name.
 class MemoryFile : public File {
   public:
-    explicit MemoryFile(std::shared_ptr<MemoryFileSystem::Entry> entry) : m_entry(std::move(entry)) {
-        m_entry->held = true;
+    // A file opened only for reading neither holds the entry nor writes it.
+    explicit MemoryFile(std::shared_ptr<MemoryFileSystem::Entry> entry, bool forReading = false)
+        : m_entry(std::move(entry)), m_forReading(forReading) {
+        if (!m_forReading) m_entry->held = true;
     }
-    ~MemoryFile() override { m_entry->held = false; }
+    ~MemoryFile() override {
+        if (!m_forReading) m_entry->held = false;
+    }
 
     std::size_t Read(void* buffer, std::size_t n) override {
         const auto& bytes = m_entry->bytes;
@@ -23,6 +27,7 @@ class MemoryFile : public File {
         return count;
     }
     void Write(const void* buffer, std::size_t n) override {
+        if (m_forReading) throw IoError("write to a file opened for reading");
         auto& bytes = m_entry->bytes;
         if (m_pos + n > bytes.size()) bytes.resize(m_pos + n);
         if (n > 0) std::memcpy(bytes.data() + m_pos, buffer, n);
@@ -42,6 +47,7 @@ class MemoryFile : public File {
   private:
     std::shared_ptr<MemoryFileSystem::Entry> m_entry;
     std::size_t m_pos = 0;
+    bool m_forReading;
 };
 
 } // namespace
@@ -50,6 +56,12 @@ std::unique_ptr<File> MemoryFileSystem::OpenExclusive(const std::string& path) {
     const auto it = m_entries.find(path);
     if (it == m_entries.end() || it->second->readOnly || it->second->held) return nullptr;
     return std::make_unique<MemoryFile>(it->second);
+}
+
+std::unique_ptr<File> MemoryFileSystem::OpenForReading(const std::string& path) {
+    const auto it = m_entries.find(path);
+    if (it == m_entries.end()) return nullptr;
+    return std::make_unique<MemoryFile>(it->second, true);
 }
 
 std::unique_ptr<File> MemoryFileSystem::Create(const std::string& path) {

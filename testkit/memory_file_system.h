@@ -15,6 +15,7 @@ namespace tcn {
 class MemoryFileSystem : public FileSystem {
   public:
     std::unique_ptr<File> OpenExclusive(const std::string& path) override;
+    std::unique_ptr<File> OpenForReading(const std::string& path) override;
     std::unique_ptr<File> Create(const std::string& path) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;

@@ -33,6 +33,9 @@ class FileSystem {
     // Opens an existing file for reading and writing, held exclusively (an advisory lock no other holder
     // can share). nullptr when it does not exist, is read-only, is a folder, or is held elsewhere.
     virtual std::unique_ptr<File> OpenExclusive(const std::string& path) = 0;
+    // Opens an existing regular file only to read it, without holding it: for files the editor reads
+    // but never writes (a transponder list). nullptr when it does not exist or is no regular file.
+    virtual std::unique_ptr<File> OpenForReading(const std::string& path) = 0;
     // Creates a new empty file for reading and writing, held exclusively. An existing file of that name is
     // replaced; a symbolic link standing under the name is never followed. nullptr on failure.
     virtual std::unique_ptr<File> Create(const std::string& path) = 0;
@@ -51,6 +54,7 @@ class FileSystem {
 class PosixFileSystem : public FileSystem {
   public:
     std::unique_ptr<File> OpenExclusive(const std::string& path) override;
+    std::unique_ptr<File> OpenForReading(const std::string& path) override;
     std::unique_ptr<File> Create(const std::string& path) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
@@ -62,5 +66,10 @@ class PosixFileSystem : public FileSystem {
 // takes the name, so that a failure at any point leaves `path` as it was and no partial file behind.
 // False on failure, with what failed in `error`.
 bool WriteWholeFile(FileSystem& files, const std::string& path, std::string_view bytes, std::string& error);
+
+// Reads the whole file at `path` into `bytes`, refusing a file larger than `limit` bytes before reading
+// any of it. False on failure, with the reason in `error`.
+bool ReadWholeFile(FileSystem& files, const std::string& path, std::size_t limit, std::string& bytes,
+                   std::string& error);
 
 } // namespace tcn

@@ -126,6 +126,17 @@ std::unique_ptr<File> PosixFileSystem::OpenExclusive(const std::string& path) {
     return LockOrClose(fd, path);
 }
 
+std::unique_ptr<File> PosixFileSystem::OpenForReading(const std::string& path) {
+    const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd, path);
+}
+
 std::unique_ptr<File> PosixFileSystem::Create(const std::string& path) {
     if (path.empty()) return nullptr;
     struct stat st {};
@@ -176,6 +187,28 @@ bool WriteWholeFile(FileSystem& files, const std::string& path, std::string_view
     if (!files.Rename(temporary, path)) {
         files.Remove(temporary);
         error = "cannot replace " + path;
+        return false;
+    }
+    return true;
+}
+
+bool ReadWholeFile(FileSystem& files, const std::string& path, std::size_t limit, std::string& bytes,
+                   std::string& error) {
+    std::unique_ptr<File> file = files.OpenForReading(path);
+    if (!file) {
+        error = "cannot open " + path;
+        return false;
+    }
+    try {
+        const std::int64_t size = file->Size();
+        if (size < 0 || static_cast<std::uint64_t>(size) > limit) {
+            error = path + " is larger than " + std::to_string(limit / (1024 * 1024)) + " MiB";
+            return false;
+        }
+        bytes.resize(static_cast<std::size_t>(size));
+        bytes.resize(file->ReadFully(bytes.data(), bytes.size()));
+    } catch (const std::exception& e) {
+        error = std::string("cannot read ") + path + ": " + e.what();
         return false;
     }
     return true;

@@ -56,10 +56,15 @@ std::optional<std::uint16_t> AddTransponder(ChannelDatabase& db, std::uint8_t s)
 
 void ApplyTransponderEdit(ChannelDatabase& db, std::size_t index, std::uint32_t mhz, std::uint16_t symbolRate,
                           std::uint8_t fec, std::uint8_t polarity) {
-    if (index >= UsedTransponders(db)) return;
     if (mhz > std::numeric_limits<std::uint32_t>::max() / 1000) return;
+    SetTransponderTuning(db, index, mhz * 1000, symbolRate, fec, polarity);
+}
+
+void SetTransponderTuning(ChannelDatabase& db, std::size_t index, std::uint32_t khz, std::uint16_t symbolRate,
+                          std::uint8_t fec, std::uint8_t polarity) {
+    if (index >= UsedTransponders(db)) return;
     TransponderRecord& rec = db.transponders[index];
-    rec.SetFrequency(mhz * 1000);
+    rec.SetFrequency(khz);
     rec.SetSymbolRate(symbolRate);
     const std::uint8_t tuning = static_cast<std::uint8_t>((rec.TuningFlags() & 0xF0) | (fec & kFecMask) |
                                                           ((polarity & 0x01) ? kPolarityBit : 0));

@@ -31,6 +31,11 @@ std::optional<std::uint16_t> AddTransponder(ChannelDatabase& db, std::uint8_t s)
 void ApplyTransponderEdit(ChannelDatabase& db, std::size_t index, std::uint32_t mhz, std::uint16_t symbolRate,
                           std::uint8_t fec, std::uint8_t polarity);
 
+// ApplyTransponderEdit with the frequency in exact kHz, for tuning data that comes finer than whole MHz
+// (a transponder list).
+void SetTransponderTuning(ChannelDatabase& db, std::size_t index, std::uint32_t khz, std::uint16_t symbolRate,
+                          std::uint8_t fec, std::uint8_t polarity);
+
 // Removes the given transponders and every service linked to one of them, then compacts the table.
 // Indices outside the table are ignored.
 void DeleteTransponders(ChannelDatabase& db, std::span<const std::uint16_t> indices);
