@@ -10,7 +10,8 @@
 
 int main(int argc, char** argv) {
     CLI::App app{
-        "tcntool: checks, dumps, re-saves, re-orders, compares and exports channel files (.TCN) of the "
+        "tcntool: checks, dumps, re-saves, re-orders, compares, exports and imports transponders into channel "
+        "files (.TCN) of the "
         "satellite receiver, the way the editor opens and saves them, and writes a demo channel file.\n"
         "Exit codes: 0 success, 1 usage error, 2 file refused or not written."};
     app.require_subcommand(1);
@@ -60,12 +61,17 @@ int main(int argc, char** argv) {
     reorder->add_flag("--json", json, "print only one JSON object with the summary");
 
     std::string exportPath, exportOut;
-    bool csv = false;
+    bool csv = false, satellitesXml = false;
     CLI::App* exporter = app.add_subcommand(
         "export",
-        "Open FILE and write its services as CSV (RFC 4180, UTF-8): a header line, then one line per "
-        "service in table order. Exit 2 when the file is refused or OUT cannot be written.");
-    exporter->add_flag("--csv", csv, "CSV (the one format there is so far)")->required();
+        "Open FILE and write its services as CSV (RFC 4180, UTF-8: a header line, then one line per "
+        "service in table order), or its satellites and transponders as satellites.xml. Exit 2 when the "
+        "file is refused or OUT cannot be written.");
+    CLI::Option* csvFlag = exporter->add_flag("--csv", csv, "the services as CSV");
+    exporter->add_flag("--satellites-xml", satellitesXml,
+                       "the satellites (ascending position, east positive) and their transponders as the "
+                       "transponder lists receivers share")
+        ->excludes(csvFlag);
     exporter->add_option("FILE", exportPath, "channel file (.TCN)")->required();
     exporter->add_option("-o,--output", exportOut, "write to OUT instead of standard output");
 
@@ -80,8 +86,29 @@ int main(int argc, char** argv) {
     diff->add_option("NEW", diffNew, "channel file (.TCN) to compare")->required();
     diff->add_flag("--json", diffJson, "print one JSON object: the differences and the counts");
 
+    tcn::ImportRequest importRequest;
+    CLI::App* importer = app.add_subcommand(
+        "import-transponders",
+        "Read the transponder list LIST (satellites.xml), open FILE, add the list's transponders to the "
+        "satellite at POSITION, or to every satellite of FILE that a list satellite stands for (the same "
+        "position and orientation, else the nearest within 0.3 degrees), and save FILE as NEW_<name> in its "
+        "folder. An entry within 2 MHz of a transponder of the same polarity is present. Prints what was "
+        "added, updated, differs, did not fit or was skipped, and why. Exit 0 when the new file was "
+        "created, 1 for a bad POSITION, 2 when LIST or FILE is refused, nothing stands at POSITION or the "
+        "save failed.");
+    importer->add_option("--from", importRequest.listPath, "the transponder list (satellites.xml)")->required();
+    importer->add_option("--satellite", importRequest.position,
+                         "POSITION as the satellite grid shows it, e.g. 19.2E or 30.0W");
+    importer->add_flag("--dvb-s2", importRequest.dvbS2, "import DVB-S2 entries too");
+    importer->add_flag("--update", importRequest.update,
+                       "give transponders already there the list's symbol rate and FEC");
+    importer->add_option("FILE", importRequest.path, "channel file (.TCN)")->required();
+    importer->add_flag("--json", importRequest.json, "print only one JSON object with every entry");
+
     try {
         app.parse(argc, argv);
+        if (exporter->parsed() && !csv && !satellitesXml)
+            throw CLI::RequiredError("--csv or --satellites-xml");
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
@@ -97,7 +124,10 @@ int main(int argc, char** argv) {
         if (save->parsed()) return tcn::RunSave(savePath, std::cout);
         if (demo->parsed()) return tcn::RunDemo(demoPath, full, std::cout, std::cerr);
         if (reorder->parsed()) return tcn::RunReorder(likePath, reorderPath, json, std::cout);
-        if (exporter->parsed()) return tcn::RunExport(exportPath, exportOut, std::cout, std::cerr);
+        if (exporter->parsed())
+            return tcn::RunExport(exportPath, exportOut, std::cout, std::cerr,
+                                  satellitesXml ? tcn::ExportFormat::SatellitesXml : tcn::ExportFormat::Csv);
+        if (importer->parsed()) return tcn::RunImportTransponders(importRequest, std::cout, std::cerr);
         if (diff->parsed()) return tcn::RunDiff(diffOld, diffNew, diffJson, std::cout);
     } catch (const std::exception& e) {
         std::cout << std::flush;

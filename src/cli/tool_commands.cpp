@@ -4,6 +4,7 @@
 #include "channelfile/file_format.h"
 #include "compare/channel_comparison.h"
 #include "exchange/csv_export.h"
+#include "exchange/satellites_xml.h"
 #include "demo_database.h"
 #include "platform/file_system.h"
 #include "tables/reorder_like.h"
@@ -343,7 +344,8 @@ int RunReorder(const std::string& referencePath, const std::string& path, bool j
     return saved ? kExitOk : kExitRefused;
 }
 
-int RunExport(const std::string& path, const std::string& outPath, std::ostream& out, std::ostream& err) {
+int RunExport(const std::string& path, const std::string& outPath, std::ostream& out, std::ostream& err,
+              ExportFormat format) {
     PosixFileSystem files;
     ChannelFileSession session(files);
     MessageRecorder reporter;
@@ -354,18 +356,173 @@ int RunExport(const std::string& path, const std::string& outPath, std::ostream&
             err << "message: " << message << '\n';
         return kExitRefused;
     }
+    std::string text;
+    if (format == ExportFormat::Csv) {
+        std::ostringstream csv;
+        WriteServicesCsv(session.Database(), csv);
+        text = csv.str();
+    } else {
+        text = WriteSatellitesXml(session.Database());
+    }
     if (outPath.empty()) {
-        WriteServicesCsv(session.Database(), out);
+        out << text;
         return kExitOk;
     }
-    std::ostringstream csv;
-    WriteServicesCsv(session.Database(), csv);
     std::string error;
-    if (!WriteWholeFile(files, outPath, csv.str(), error)) {
+    if (!WriteWholeFile(files, outPath, text, error)) {
         err << "tcntool: " << error << '\n';
         return kExitRefused;
     }
     return kExitOk;
+}
+
+namespace {
+
+nlohmann::ordered_json ImportReportToJson(const ImportReport& report, const ChannelDatabase& db,
+                                          const SatelliteList& list) {
+    using Json = nlohmann::ordered_json;
+    const ListSatellite& from = list.satellites[report.listSatellite];
+    Json j = Json::object();
+    j["slot"] = report.satellite;
+    j["satellite"] = Latin1ToUtf8(FormatSatelliteLabel(ReadSatellite(db, report.satellite)));
+    j["list_satellite"] = from.name;
+    j["list_position"] = from.position;
+    Json counts = Json::object();
+    for (std::size_t k = 0; k < kImportOutcomeCount; ++k)
+        counts[std::string(ImportOutcomeName(static_cast<ImportOutcome>(k)))] =
+            report.Count(static_cast<ImportOutcome>(k));
+    j["counts"] = std::move(counts);
+    Json entries = Json::array();
+    for (const ImportedEntry& e : report.entries) {
+        const ListTransponder& t = from.transponders[e.entry];
+        Json item = Json::object();
+        item["line"] = t.line;
+        item["outcome"] = ImportOutcomeName(e.outcome);
+        item["frequency"] = t.frequency;
+        item["symbol_rate"] = e.tuning ? Json(e.tuning->symbolRate) : Json(nullptr);
+        item["polarity"] = e.tuning ? Json(e.tuning->polarity) : Json(nullptr);
+        item["fec"] = e.tuning ? Json(e.tuning->fec) : Json(nullptr);
+        item["fec_approximated"] = e.tuning && e.tuning->fecApproximated;
+        item["dvb_s2"] = t.system == 1;
+        item["transponder"] = e.transponder >= 0 ? Json(e.transponder) : Json(nullptr);
+        item["note"] = e.note;
+        entries.push_back(std::move(item));
+    }
+    j["entries"] = std::move(entries);
+    return j;
+}
+
+// One satellite's import as lines: a heading with the counts, then every entry that is not simply present.
+void PrintImportReport(const ImportReport& report, const ChannelDatabase& db, const SatelliteList& list,
+                       std::ostream& out) {
+    const ListSatellite& from = list.satellites[report.listSatellite];
+    out << "import: " << Latin1ToUtf8(FormatSatelliteLabel(ReadSatellite(db, report.satellite))) << " from \""
+        << from.name << "\" (" << FormatSignedPosition(from.position) << ", line " << from.line << "):";
+    for (std::size_t k = 0; k < kImportOutcomeCount; ++k)
+        out << (k == 0 ? " " : ", ") << report.Count(static_cast<ImportOutcome>(k)) << ' '
+            << ImportOutcomeName(static_cast<ImportOutcome>(k));
+    out << '\n';
+    for (const ImportedEntry& e : report.entries) {
+        if (e.outcome == ImportOutcome::Present) continue;
+        const ListTransponder& t = from.transponders[e.entry];
+        out << ImportOutcomeName(e.outcome) << ": line " << t.line << ": ";
+        if (e.tuning)
+            out << FormatListTuning(*e.tuning);
+        else
+            out << t.frequency << " kHz";
+        if (e.outcome == ImportOutcome::Added) out << " (transponder " << e.transponder << ")";
+        if (!e.note.empty()) out << ": " << e.note;
+        out << '\n';
+    }
+}
+
+} // namespace
+
+int RunImportTransponders(const ImportRequest& request, std::ostream& out, std::ostream& err) {
+    using Json = nlohmann::ordered_json;
+    const auto fail = [&](const std::string& file, const std::string& message, int code) {
+        if (request.json)
+            out << Json{{"error", message}, {"file", file}}.dump() << '\n';
+        else
+            err << "tcntool: " << file << ": " << message << '\n';
+        return code;
+    };
+    std::optional<int> position;
+    if (!request.position.empty()) {
+        position = ReadSignedPosition(request.position);
+        if (!position)
+            return fail(request.position, "not a position such as 19.2E or 30.0W", kExitUsage);
+    }
+
+    PosixFileSystem files;
+    std::string bytes, error;
+    SatelliteList list;
+    if (!ReadWholeFile(files, request.listPath, kSatelliteListLimit, bytes, error) ||
+        !ReadSatellitesXml(bytes, list, error))
+        return fail(request.listPath, error, kExitRefused);
+
+    LineReporter lines(out);
+    MessageRecorder recorder;
+    Reporter& reporter = request.json ? static_cast<Reporter&>(recorder) : lines;
+    ChannelFileSession session(files);
+    if (!request.json) out << "open: " << request.path << '\n';
+    const LoadResult result = session.Open(request.path, reporter);
+    if (result.status != LoadStatus::Loaded) {
+        std::string messages;
+        for (const std::string& m : recorder.messages)
+            messages += (messages.empty() ? "" : "; ") + m;
+        return fail(request.path, request.json ? "not opened: " + messages : "not opened", kExitRefused);
+    }
+
+    ChannelDatabase& db = session.Database();
+    const ImportOptions options{request.dvbS2, request.update};
+    std::vector<ImportReport> reports;
+    if (position) {
+        std::optional<std::uint8_t> slot;
+        for (std::size_t s = 0; s < db.satelliteCount && s < kSatelliteCapacity && !slot; ++s)
+            if (SignedPosition(db.config.Satellite(s)) == position) slot = static_cast<std::uint8_t>(s);
+        if (!slot) return fail(request.path, "no satellite at " + FormatSignedPosition(*position), kExitRefused);
+        const std::optional<std::size_t> from = MatchListSatellite(list, db.config.Satellite(*slot));
+        if (!from)
+            return fail(request.listPath, "no satellite within 0.3 degrees of " + FormatSignedPosition(*position),
+                        kExitRefused);
+        reports.push_back(ImportTransponders(db, *slot, list.satellites[*from], options));
+        reports.back().listSatellite = *from;
+    } else {
+        reports = ImportMatchingSatellites(db, list, options);
+    }
+    if (!request.json)
+        for (const ImportReport& r : reports)
+            PrintImportReport(r, db, list, out);
+    const bool saved = session.Save(reporter);
+
+    std::array<std::size_t, kImportOutcomeCount> totals{};
+    for (const ImportReport& r : reports)
+        for (std::size_t k = 0; k < kImportOutcomeCount; ++k)
+            totals[k] += r.Count(static_cast<ImportOutcome>(k));
+    if (request.json) {
+        Json j = Json::object();
+        j["list"] = request.listPath;
+        j["file"] = request.path;
+        j["new_file"] = session.Context().NewFilePath;
+        j["saved"] = saved;
+        if (!saved) j["messages"] = recorder.messages;
+        Json counts = Json::object();
+        for (std::size_t k = 0; k < kImportOutcomeCount; ++k)
+            counts[std::string(ImportOutcomeName(static_cast<ImportOutcome>(k)))] = totals[k];
+        j["counts"] = std::move(counts);
+        Json satellites = Json::array();
+        for (const ImportReport& r : reports)
+            satellites.push_back(ImportReportToJson(r, db, list));
+        j["satellites"] = std::move(satellites);
+        out << FormatDump(j);
+        return saved ? kExitOk : kExitRefused;
+    }
+    out << "summary: " << reports.size() << (reports.size() == 1 ? " satellite:" : " satellites:");
+    for (std::size_t k = 0; k < kImportOutcomeCount; ++k)
+        out << (k == 0 ? " " : ", ") << totals[k] << ' ' << ImportOutcomeName(static_cast<ImportOutcome>(k));
+    out << '\n';
+    return saved ? kExitOk : kExitRefused;
 }
 
 nlohmann::ordered_json ComparisonToJson(const ChannelComparison& comparison) {

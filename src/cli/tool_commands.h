@@ -3,6 +3,7 @@
 // the process exit code. Scripts rely on the output: see README.md.
 
 #include "channelfile/reporter.h"
+#include "actions/transponder_import.h"
 #include "compare/channel_comparison.h"
 #include "exchange/latin1.h"
 #include "tables/channel_database.h"
@@ -62,9 +63,30 @@ int RunDemo(const std::string& outPath, bool full, std::ostream& out, std::ostre
 // report lines of both opens and of the save, then a summary; with `json`, only one JSON object. Exits 0
 // when the new file was written.
 int RunReorder(const std::string& referencePath, const std::string& path, bool json, std::ostream& out);
-// tcntool export --csv FILE [-o OUT]: opens FILE and writes its services as CSV to `out`, or to the file
-// OUT when `outPath` is not empty. A refused file or an OUT that cannot be written is reported on `err`.
-int RunExport(const std::string& path, const std::string& outPath, std::ostream& out, std::ostream& err);
+// What `export` writes.
+enum class ExportFormat { Csv, SatellitesXml };
+// tcntool export --csv|--satellites-xml FILE [-o OUT]: opens FILE and writes its services as CSV, or its
+// satellites and transponders as a transponder list, to `out`, or to the file OUT when `outPath` is not
+// empty. A refused file or an OUT that cannot be written is reported on `err`.
+int RunExport(const std::string& path, const std::string& outPath, std::ostream& out, std::ostream& err,
+              ExportFormat format = ExportFormat::Csv);
+
+// What `import-transponders` is asked to do.
+struct ImportRequest {
+    std::string listPath;
+    std::string position; // "19.2E" as the grid shows it; empty: every satellite a list satellite matches
+    bool dvbS2 = false;
+    bool update = false;
+    std::string path;
+    bool json = false;
+};
+// tcntool import-transponders --from LIST.xml [--satellite POSITION] [--dvb-s2] [--update] FILE [--json]:
+// reads the list, opens FILE, imports into the satellite at POSITION (or every satellite a list satellite
+// stands for) and saves FILE as NEW_<name> beside it. Prints the report lines of the open and the save,
+// then per satellite what was added, updated, differs, did not fit or was skipped, and why; with `json`,
+// one object with every entry. Exits 0 when the new file was written, 1 for a POSITION that is none, 2 when
+// the list or FILE is refused, FILE has no satellite at POSITION, the list none near it, or the save failed.
+int RunImportTransponders(const ImportRequest& request, std::ostream& out, std::ostream& err);
 
 // The differences of a comparison as the JSON of `diff --json` has them: "differences" (area, kind,
 // old_index, new_index, group, label, fields with old and new) and "summary" (counts per area and kind).

@@ -4,6 +4,7 @@
 #include "demo_database.h"
 #include "support/db_builders.h"
 #include "support/temp_dir.h"
+#include "exchange/satellites_xml.h"
 #include "tables/favourite_groups.h"
 #include "tables/service_table.h"
 #include "tool_commands.h"
@@ -366,6 +367,62 @@ TEST_F(ToolCommandsTest, DiffPrintsTheDifferencesGroupedAndExitsAsDiffDoes) {
     EXPECT_EQ(Lines(refused.str()),
               (std::vector<std::string>{"refused: " + dir / "bad.TCN",
                                         "message: [CRC Error] Error[4] : Wrong CRC, The file is corrupted!"}));
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    test::WriteFileBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+TEST_F(ToolCommandsTest, ExportedListImportedIntoTheSameFileAddsNothing) {
+    std::ostringstream err;
+    ASSERT_EQ(RunExport(dir / "demo.TCN", dir / "satellites.xml", out, err, ExportFormat::SatellitesXml), kExitOk);
+    ImportRequest request{.listPath = dir / "satellites.xml", .path = dir / "demo.TCN"};
+    ASSERT_EQ(RunImportTransponders(request, out, err), kExitOk) << err.str();
+    const std::string summary = Lines(out.str()).back();
+    EXPECT_EQ(summary.find("summary: " + std::to_string(int{db->satelliteCount}) + " satellites: 0 added, 0 updated, "
+                           "0 differs, " + std::to_string(db->transponderCount) + " present"),
+              0u) << summary;
+    EXPECT_EQ(test::ReadFileBytes(dir / "NEW_demo.TCN"), test::ReadFileBytes(dir / "demo.TCN"));
+}
+
+TEST_F(ToolCommandsTest, ImportIntoOneSatelliteSavesTheNewFileAndSaysWhatBecameOfEachEntry) {
+    const SatelliteRecord first = db->config.Satellite(0);
+    const std::string position = FormatSignedPosition(*SignedPosition(first));
+    WriteText(dir / "list.xml",
+        "<satellites>\n <sat name=\"L\" position=\"" + std::to_string(*SignedPosition(first)) + "\">\n"
+        "  <transponder frequency=\"10700500\" symbol_rate=\"27500000\" polarization=\"0\" fec_inner=\"3\" system=\"0\"/>\n"
+        "  <transponder frequency=\"10800000\" symbol_rate=\"27500000\" polarization=\"0\" fec_inner=\"3\" system=\"1\"/>\n"
+        " </sat>\n</satellites>\n");
+    std::ostringstream err;
+    ImportRequest request{.listPath = dir / "list.xml", .position = position, .path = dir / "demo.TCN", .json = true};
+    ASSERT_EQ(RunImportTransponders(request, out, err), kExitOk) << err.str();
+    const Json j = Json::parse(out.str());
+    EXPECT_EQ(j["counts"]["added"], 1);
+    EXPECT_EQ(j["counts"]["skipped"], 1);
+    EXPECT_EQ(j["satellites"][0]["entries"][1]["note"], "DVB-S2, not asked for");
+    EXPECT_EQ(j["satellites"][0]["entries"][0]["line"], 3);
+
+    std::ostringstream dump;
+    ASSERT_EQ(RunDump(dir / "NEW_demo.TCN", dump), kExitOk);
+    const Json tables = Json::parse(dump.str());
+    EXPECT_EQ(tables["transponder_count"], db->transponderCount + 1);
+    EXPECT_EQ(tables["transponders"].back()["frequency"], 10700500);
+    EXPECT_EQ(tables["transponders"].back()["satellite"], 0);
+
+    // A position that is none, one without a satellite, a damaged list: nothing is written.
+    std::filesystem::remove(dir / "NEW_demo.TCN");
+    request.json = false;
+    request.position = "19,2E";
+    EXPECT_EQ(RunImportTransponders(request, out, err), kExitUsage);
+    request.position = "179.9W";
+    EXPECT_EQ(RunImportTransponders(request, out, err), kExitRefused);
+    EXPECT_NE(err.str().find("no satellite at 179.9W"), std::string::npos);
+    WriteText(dir / "list.xml", "<satellites>\n<sat name=\"x\" position=\"1\">\n");
+    request.position.clear();
+    EXPECT_EQ(RunImportTransponders(request, out, err), kExitRefused);
+    EXPECT_NE(err.str().find("list.xml: line 2: the file ends before the list is complete"), std::string::npos)
+        << err.str();
+    EXPECT_FALSE(std::filesystem::exists(dir / "NEW_demo.TCN"));
 }
 
 } // namespace
