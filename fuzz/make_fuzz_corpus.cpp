@@ -1,14 +1,15 @@
 // Writes the seed corpora of the fuzz targets, all made here from the program's own code: channel files of
 // generated and demo databases with damaged variants of every kind the load chain checks for, zlib
-// streams whole and damaged, and edit sequences over the starting files.
+// streams whole and damaged, edit sequences over the starting files, and transponder lists.
 //
-//   tcn_fuzz_corpus OUT    writes OUT/corpus-open, OUT/corpus-tzlib and OUT/corpus-edit
+//   tcn_fuzz_corpus OUT    writes OUT/corpus-open, OUT/corpus-tzlib, OUT/corpus-edit and OUT/corpus-xml
 
 #include "fuzz_support.h"
 
 #include "demo_database.h"
 
 #include "channelfile/file_format.h"
+#include "exchange/satellites_xml.h"
 #include "tables/bytes.h"
 
 #include <zlib.h>
@@ -191,6 +192,22 @@ Bytes Carrying(const Bytes& file, const Bytes& operations) {
     return out;
 }
 
+void XmlSeeds(const fs::path& folder) {
+    const std::string list = WriteSatellitesXml(BuildDemoDatabase(false));
+    const auto write = [&folder](const std::string& name, const std::string& text) {
+        Write(folder, name, Bytes(text.begin(), text.end()));
+    };
+    write("demo.xml", list);
+    write("cut.xml", list.substr(0, list.size() / 3));
+    write("entities.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE satellites [<!ENTITY a \"192\">]>\n"
+                          "<satellites><sat name=\"&a;\" position=\"&a;\"/></satellites>\n");
+    write("kinds.xml", "<satellites>\n <sat name=\"x\" flags=\"1\" position=\"52\">\n"
+                       "  <transponder frequency=\"11000000\" symbol_rate=\"27500000\" polarization=\"2\" "
+                       "fec_inner=\"9\" system=\"1\"/>\n"
+                       "  <transponder frequency=\"11001000\" symbol_rate=\"65535500\" polarization=\"3\" "
+                       "fec_inner=\"15\"/>\n </sat>\n</satellites>\n");
+}
+
 void EditSeeds(const fs::path& folder) {
     std::mt19937 rng(13);
     for (int pick = 0; pick < 8; ++pick) {
@@ -214,11 +231,12 @@ int main(int argc, char** argv) {
     }
     try {
         const fs::path out = argv[1];
-        for (const char* name : {"corpus-open", "corpus-tzlib", "corpus-edit"})
+        for (const char* name : {"corpus-open", "corpus-tzlib", "corpus-edit", "corpus-xml"})
             fs::create_directories(out / name);
         OpenSeeds(out / "corpus-open");
         TzlibSeeds(out / "corpus-tzlib");
         EditSeeds(out / "corpus-edit");
+        XmlSeeds(out / "corpus-xml");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets (preset "fuzz": clang, AddressSanitizer, UndefinedBehaviorSanitizer), writes
 # their seed corpora and runs each target for SECONDS (default 60), one after the other.
 #
-#   scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: open_flow, tzlib, edit_sequence (default: all)
+#   scripts/fuzz.sh [SECONDS] [TARGET...]     TARGET: open_flow, tzlib, edit_sequence,
+#                                             satellites_xml (default: all)
 #
 # Fails (exit 1) on any crash, failed check, leak, timeout or sanitizer report; the input that caused it
 # is kept as build/fuzz/artifacts/fuzz_<target>-*, and the log as build/fuzz/fuzz_<target>.log. The
@@ -12,7 +13,7 @@ set -euo pipefail
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(open_flow tzlib edit_sequence); fi
+if [ ${#targets[@]} -eq 0 ]; then targets=(open_flow tzlib edit_sequence satellites_xml); fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -30,6 +31,7 @@ corpus_of() {
     open_flow) echo corpus-open ;;
     tzlib) echo corpus-tzlib ;;
     edit_sequence) echo corpus-edit ;;
+    satellites_xml) echo corpus-xml ;;
     *) echo "unknown fuzz target: $1" >&2; exit 2 ;;
     esac
 }
