@@ -15,6 +15,10 @@
 #include "channelfile/file_format.h"
 #include "tables/favourite_groups.h"
 #include "tables/service_table.h"
+#include "exchange/satellites_xml.h"
+#include "page_context.h"
+#include "tables/satellite_table.h"
+#include "tables/transponder_table.h"
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -123,6 +127,40 @@ void ShowOrderPreview(TForm1& window, ScreenshotPlatform& platform) {
     window.OrderLike(file.fileName());
 }
 
+// The preview of "Import transponders..." for the satellite the transponder page shows: a list written to
+// a temporary file with some of its transponders drifted or changed, a few new ones, one DVB-S2 and one
+// whose FEC the receiver has no code for.
+void ShowImportPreview(TForm1& window, ScreenshotPlatform& platform) {
+    const ChannelDatabase& db = window.Session().Database();
+    const std::vector<std::uint16_t> there = BuildSatelliteTransponderList(db, 0);
+    if (db.satelliteCount == 0 || there.size() < 4) return;
+    const int position = SignedPosition(ReadSatellite(db, 0)).value_or(ReadSatellite(db, 0).Position());
+    QTemporaryDir dir;
+    if (!dir.isValid()) return;
+    const auto entry = [](std::uint32_t khz, int pol, unsigned rate, unsigned fec, int system = 0) {
+        return QStringLiteral("\t\t<transponder frequency=\"%1\" symbol_rate=\"%2\" polarization=\"%3\" "
+                              "fec_inner=\"%4\" system=\"%5\" modulation=\"%6\"/>\n")
+            .arg(khz).arg(rate * 1000).arg(pol).arg(fec).arg(system).arg(system + 1);
+    };
+    QString list = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<satellites>\n\t<sat name=\"%1 %2\" "
+                                  "flags=\"1\" position=\"%3\">\n")
+                       .arg(QString::fromStdString(FormatSignedPosition(position)),
+                            FromBytes(ReadSatellite(db, 0).Name()))
+                       .arg(position);
+    for (std::size_t i = 0; i < there.size(); ++i) {
+        const TransponderRecord& t = db.transponders[there[i]];
+        const unsigned rate = i == 1 ? 30000u : t.SymbolRate();
+        list += entry(t.Frequency() + (i == 0 ? 1000 : 0), t.Polarity(), rate, FecInnerOf(t.Fec()));
+    }
+    list += entry(12604000, 0, 22000, 5) + entry(12633000, 1, 22000, 5) + entry(12662000, 0, 22000, 9) +
+            entry(12692000, 1, 27500, 2, 1) + QStringLiteral("\t</sat>\n</satellites>\n");
+    QFile file(dir.filePath(QStringLiteral("satellites.xml")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(list.toUtf8()) < 0) return;
+    file.close();
+    platform.dialogNames << QStringLiteral("8-import-transponders");
+    window.ImportTransponders(file.fileName());
+}
+
 } // namespace
 
 void ScreenshotPlatform::ShowMessage(QWidget*, const QString& text, const QString& caption) {
@@ -153,6 +191,7 @@ QStringList TakeScreenshots(TForm1& window, ScreenshotPlatform& platform, const 
     pages->setCurrentIndex(0);
     written << SaveToolsMenu(window, folder);
     ShowOrderPreview(window, platform);
+    ShowImportPreview(window, platform);
     written << platform.written;
     written << SaveCompareView(window, folder);
     written.removeAll(QString());

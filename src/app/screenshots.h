@@ -27,7 +27,8 @@ class ScreenshotPlatform : public DesktopPlatform {
 };
 
 // Shows each page of `window` in turn and saves it as a PNG in `folder`, then the Tools menu, the compare
-// window and the preview of "Order like another file..." (through `platform`); returns the paths written.
+// window and the previews of "Order like another file..." and "Import transponders..." (through
+// `platform`); returns the paths written.
 QStringList TakeScreenshots(TForm1& window, ScreenshotPlatform& platform, const QString& folder);
 
 } // namespace tcn

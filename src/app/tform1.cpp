@@ -5,7 +5,10 @@
 #include "channel_page.h"
 #include "compare_window.h"
 #include "exchange/csv_export.h"
+#include "exchange/satellites_xml.h"
+#include "import_preview.h"
 #include "reorder_preview.h"
+#include "tables/satellite_table.h"
 #include "tables/reorder_like.h"
 #include "favourites_page.h"
 #include "satellite_page.h"
@@ -278,6 +281,12 @@ void TForm1::AddToolsMenu() {
     connect(add("CompareWith", "&Compare with...", "Ctrl+D"), &QAction::triggered, this, &TForm1::CompareWithFile);
     connect(add("OrderLike", "&Order like another file...", ""), &QAction::triggered, this, &TForm1::OrderLikeFile);
     connect(add("ExportCsv", "&Export channels as CSV...", ""), &QAction::triggered, this, &TForm1::ExportCsvFile);
+    m_toolsMenu->addSeparator();
+    QAction* import = add("ImportTransponders", "&Import transponders...", "");
+    connect(import, &QAction::triggered, this, &TForm1::ImportTranspondersFile);
+    m_transponderPage->AddGridAction(import);
+    connect(add("ExportSatellitesXml", "Export as &satellites.xml...", ""), &QAction::triggered, this,
+            &TForm1::ExportSatellitesXmlFile);
 }
 
 namespace {
@@ -378,6 +387,88 @@ bool TForm1::ExportCsv(const QString& path) {
     }
     ShowStatus(QStringLiteral("%1 channels exported to %2")
                    .arg(m_session.Database().serviceCount)
+                   .arg(QFileInfo(path).fileName())
+                   .toLatin1()
+                   .toStdString());
+    return true;
+}
+
+void TForm1::ImportTranspondersFile() {
+    if (m_busy) return;
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(m_session.Context().LastFolder));
+    const QString path = m_platform.ChooseOpenFile(this, QStringLiteral("Import transponders"), folder,
+                                                   QStringLiteral("Transponder lists (*.xml)"));
+    if (!path.isEmpty()) ImportTransponders(path);
+}
+
+bool TForm1::ImportTransponders(const QString& path) {
+    const ChannelDatabase& tables = m_session.Database();
+    const QString caption = QStringLiteral("Import Transponders");
+    if (tables.satelliteCount == 0) {
+        m_platform.ShowMessage(this, QStringLiteral("There is no satellite to import transponders into."), caption);
+        return false;
+    }
+    std::string bytes, error;
+    SatelliteList list;
+    if (!ReadWholeFile(m_files, QFile::encodeName(path).toStdString(), kSatelliteListLimit, bytes, error) ||
+        !ReadSatellitesXml(bytes, list, error)) {
+        m_platform.ShowMessage(this,
+                               QStringLiteral("%1 is no transponder list that can be read:\n%2")
+                                   .arg(QFileInfo(path).fileName(), QString::fromStdString(error)),
+                               caption);
+        return false;
+    }
+    // First the satellite the transponder page shows, else the first one the list has a satellite for.
+    std::uint8_t satellite = 0;
+    const std::size_t count = std::min<std::size_t>(tables.satelliteCount, kSatelliteCapacity);
+    if (m_context.ChosenSatellite >= 0 && static_cast<std::size_t>(m_context.ChosenSatellite) < count) {
+        satellite = static_cast<std::uint8_t>(m_context.ChosenSatellite);
+    } else {
+        for (std::size_t s = count; s-- > 0;)
+            if (MatchListSatellite(list, ReadSatellite(tables, s))) satellite = static_cast<std::uint8_t>(s);
+    }
+    const QString name = QFileInfo(path).fileName();
+    ImportPreview preview(tables, list, satellite, name, this);
+    if (m_platform.ExecDialog(preview) != QDialog::Accepted || preview.ChosenListSatellite() < 0) return false;
+    const ListSatellite& from = list.satellites[static_cast<std::size_t>(preview.ChosenListSatellite())];
+    const ImportReport report = m_context.Change(QStringLiteral("Import transponders from %1").arg(name), [&](ChannelDatabase& db) {
+        return tcn::ImportTransponders(db, preview.ChosenSatellite(), from, preview.Options());
+    });
+    m_context.ChosenSatellite = preview.ChosenSatellite();
+    if (ui->PageControl1->currentIndex() != 1)
+        ui->PageControl1->setCurrentIndex(1);
+    else
+        ShowPage(1);
+    ShowStatus(QStringLiteral("%1 transponders added, %2 updated from %3")
+                   .arg(report.Count(ImportOutcome::Added))
+                   .arg(report.Count(ImportOutcome::Updated))
+                   .arg(name)
+                   .toLatin1()
+                   .toStdString());
+    return true;
+}
+
+void TForm1::ExportSatellitesXmlFile() {
+    if (m_busy) return;
+    const QFileInfo opened(QFile::decodeName(QByteArray::fromStdString(m_session.Context().SourcePath)));
+    const QString suggested = opened.fileName().isEmpty() ? QStringLiteral("satellites.xml")
+                                                          : opened.dir().filePath(QStringLiteral("satellites.xml"));
+    const QString path = m_platform.ChooseSaveFile(this, QStringLiteral("Export as satellites.xml"), suggested,
+                                                   QStringLiteral("Transponder lists (*.xml)"));
+    if (!path.isEmpty()) ExportSatellitesXml(path);
+}
+
+bool TForm1::ExportSatellitesXml(const QString& path) {
+    const ChannelDatabase& tables = m_session.Database();
+    std::string error;
+    if (!WriteWholeFile(m_files, QFile::encodeName(path).toStdString(), WriteSatellitesXml(tables), error)) {
+        m_platform.ShowMessage(this, QStringLiteral("The satellites were not exported: %1.").arg(QString::fromLocal8Bit(error.c_str())),
+                               QStringLiteral("Export Error"));
+        return false;
+    }
+    ShowStatus(QStringLiteral("%1 satellites and %2 transponders exported to %3")
+                   .arg(tables.satelliteCount)
+                   .arg(tables.transponderCount)
                    .arg(QFileInfo(path).fileName())
                    .toLatin1()
                    .toStdString());

@@ -61,6 +61,13 @@ class TForm1 : public QMainWindow, public Reporter {
     // "Export channels as CSV..." once its dialog has been answered: the services written to `path` as
     // tcntool export --csv writes them; a failure says so and leaves no file behind. True when written.
     bool ExportCsv(const QString& path);
+    // "Import transponders..." once its dialog has been answered: the list at `path` read (a damaged one
+    // is refused with the line in a message box), the preview shown, and on "Apply" the transponders
+    // imported into the chosen satellite as one undo step, shown on the transponder page. True when applied.
+    bool ImportTransponders(const QString& path);
+    // "Export as satellites.xml..." once its dialog has been answered: the satellites and transponders
+    // written to `path` as tcntool export --satellites-xml writes them. True when written.
+    bool ExportSatellitesXml(const QString& path);
     // True while a load or a save runs; user input arriving meanwhile is dropped.
     bool IsBusy() const { return m_busy; }
 
@@ -90,6 +97,10 @@ class TForm1 : public QMainWindow, public Reporter {
     // Tools, "Order like another file..." and "Export channels as CSV...", with their dialogs.
     void OrderLikeFile();
     void ExportCsvFile();
+    // Tools (and the transponder grid's context menu), "Import transponders...", and Tools, "Export as
+    // satellites.xml...", with their dialogs.
+    void ImportTranspondersFile();
+    void ExportSatellitesXmlFile();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,6 +7,7 @@
 #include "ui_transponder_page.h"
 #include "views/field_text.h"
 
+#include <QAction>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QHeaderView>
@@ -260,6 +261,11 @@ void TransponderPage::DeleteSelected() {
     if (row < 1) return;
     SelectRowQuietly(row);
     ShowTransponder();
+}
+
+void TransponderPage::AddGridAction(QAction* action) {
+    ui->TpGrid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    ui->TpGrid->addAction(action);
 }
 
 void TransponderPage::SelectTransponder(int index) {

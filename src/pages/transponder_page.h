@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class QAction;
 class QKeyEvent;
 class QLineEdit;
 
@@ -44,6 +45,8 @@ class TransponderPage : public EditorPage {
     void DeleteSelected();
     // Selects the row of transponder `index` when the chosen satellite lists it (the editor shows it).
     void SelectTransponder(int index);
+    // Offers `action` (one of the window's) in TpGrid's context menu.
+    void AddGridAction(QAction* action);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,18 +2,25 @@
 // tcntool diff reports, a refused file, a double click that shows the item on its page. "Order like
 // another file...": the preview with tcntool reorder's counts, Apply as one undo step, Cancel. "Export
 // channels as CSV...": what tcntool export --csv writes, and a failed write that leaves nothing behind.
+// "Import transponders...": the preview, Apply as one undo step, a list without a nearby satellite, a
+// damaged list; "Export as satellites.xml...": what tcntool export --satellites-xml writes.
 
 #include "channelfile/file_format.h"
 #include "compare_window.h"
 #include "demo_database.h"
 #include "gui_harness.h"
 #include "support/temp_dir.h"
+#include "exchange/satellites_xml.h"
 #include "tables/favourite_groups.h"
+#include "tables/satellite_table.h"
+#include "tables/transponder_table.h"
 #include "tables/service_table.h"
 #include "testkit/fault_injecting_file_system.h"
 #include "tool_commands.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -240,6 +247,102 @@ class ToolsMenuTest : public QObject {
         emit tree->doubleClicked(row);
         QCOMPARE(h.Find<QTabWidget>("PageControl1")->currentIndex(), 2);
         QCOMPARE(h.Find<QLineEdit>("chName")->text(), QStringLiteral("Renamed"));
+    }
+
+    void importPreviewShowsTheEntriesAndApplyIsOneUndoStepOnTheTransponderPage() {
+        GuiHarness h;
+        QVERIFY(h.Load(BuildDemoDatabase(false), QStringLiteral("/data/demo.TCN")));
+        const auto before = std::make_unique<ChannelDatabase>(h.Db());
+        // A list for the second satellite: one entry already there, two new, one DVB-S2.
+        const std::uint8_t target = 1;
+        const int position = *SignedPosition(ReadSatellite(h.Db(), target));
+        const TransponderRecord there = h.Db().transponders[BuildSatelliteTransponderList(h.Db(), target).at(0)];
+        const auto entry = [](std::uint32_t khz, int pol, int system, unsigned rate = 27500, unsigned fec = 3) {
+            return QStringLiteral("  <transponder frequency=\"%1\" symbol_rate=\"%4\" polarization=\"%2\" "
+                                  "fec_inner=\"%5\" system=\"%3\"/>\n").arg(khz).arg(pol).arg(system).arg(rate * 1000).arg(fec);
+        };
+        const QString list = QStringLiteral("<satellites>\n <sat name=\"Far\" position=\"%1\"/>\n"
+                                            " <sat name=\"Near\" position=\"%2\">\n")
+                                 .arg(position > 0 ? -900 : 900).arg(position + 1) +
+                             entry(there.Frequency() + 1000, there.Polarity(), 0, there.SymbolRate(), FecInnerOf(there.Fec())) + entry(10701000, 0, 0) +
+                             entry(10703500, 1, 0) + entry(10705000, 0, 1) + QStringLiteral(" </sat>\n</satellites>\n");
+        const QByteArray bytes = list.toUtf8();
+        h.files.Put("/lists/satellites.xml", std::vector<std::uint8_t>(bytes.begin(), bytes.end()), true);
+
+        QStringList branches;
+        h.platform.openAnswers = QStringList{QStringLiteral("/lists/satellites.xml")};
+        h.platform.dialog = [&](QDialog& preview) {
+            auto* tree = preview.findChild<QTreeWidget*>(QStringLiteral("ImportTree"));
+            const auto titles = [tree] {
+                QStringList t;
+                for (int i = 0; i < tree->topLevelItemCount(); ++i) t << tree->topLevelItem(i)->text(0);
+                return t;
+            };
+            // No satellite chosen on the transponder page: the first one the list has a satellite for.
+            if (preview.findChild<QComboBox*>(QStringLiteral("ImportSatellite"))->currentIndex() != target ||
+                preview.findChild<QComboBox*>(QStringLiteral("ImportListSatellite"))->currentIndex() != 1)
+                return int(QDialog::Rejected);
+            branches = titles();
+            preview.findChild<QCheckBox*>(QStringLiteral("ImportDvbS2"))->setChecked(true);
+            branches << titles().first();
+            QTest::mouseClick(preview.findChild<QPushButton*>(QStringLiteral("ApplyImport")), Qt::LeftButton);
+            return preview.result();
+        };
+        h.Find<QAction>("ImportTransponders")->trigger();
+        QCOMPARE(branches, (QStringList{"New (2)", "Updated (0)", "Differ (0)", "Not fitting (0)",
+                                        "Skipped (1)", "Present (1)", "New (3)"}));
+        QCOMPARE(h.Db().transponderCount, before->transponderCount + 3);
+        QCOMPARE(h.Db().transponders[before->transponderCount].Frequency(), 10701000u);
+        QCOMPARE(h.Find<QTabWidget>("PageControl1")->currentIndex(), 1);
+        QCOMPARE(h.Find<QComboBox>("ComboBox1")->currentIndex(), int{target});
+        QCOMPARE(h.Status(), QStringLiteral("3 transponders added, 0 updated from satellites.xml"));
+        QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(h.Db() == *before);
+        QVERIFY(h.Find<QWidget>("TpGrid")->actions().contains(h.Find<QAction>("ImportTransponders")));
+    }
+
+    void aListWithoutANearbySatelliteWaitsForAChoiceAndADamagedOneChangesNothing() {
+        GuiHarness h;
+        QVERIFY(h.Load(BuildDemoDatabase(false), QStringLiteral("/data/demo.TCN")));
+        const auto before = std::make_unique<ChannelDatabase>(h.Db());
+        const auto put = [&h](const char* text) {
+            const std::string bytes(text);
+            h.files.Put("/lists/l.xml", std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        };
+        put("<satellites><sat name=\"Nowhere\" position=\"-1799\"><transponder frequency=\"12000000\" "
+            "symbol_rate=\"27500000\" polarization=\"0\" fec_inner=\"3\"/></sat></satellites>");
+        bool disabledFirst = false;
+        h.platform.dialog = [&](QDialog& preview) {
+            auto* apply = preview.findChild<QPushButton*>(QStringLiteral("ApplyImport"));
+            disabledFirst = preview.findChild<QComboBox*>(QStringLiteral("ImportListSatellite"))->currentIndex() == -1 &&
+                            !apply->isEnabled();
+            preview.findChild<QComboBox*>(QStringLiteral("ImportListSatellite"))->setCurrentIndex(0);
+            QTest::mouseClick(apply, Qt::LeftButton);
+            return preview.result();
+        };
+        QVERIFY(h.window->ImportTransponders(QStringLiteral("/lists/l.xml")));
+        QVERIFY(disabledFirst);
+        QCOMPARE(h.Db().transponderCount, before->transponderCount + 1);
+        QTest::keyClick(h.window.get(), Qt::Key_Z, Qt::ControlModifier);
+
+        put("<satellites>\n<sat name=\"x\" position=\"192\">\n<transponder frequency=\"1x\"/>\n");
+        const int shown = h.platform.dialogsShown;
+        QVERIFY(!h.window->ImportTransponders(QStringLiteral("/lists/l.xml")));
+        QCOMPARE(h.platform.dialogsShown, shown);
+        QCOMPARE(h.platform.messages.back().caption, QStringLiteral("Import Transponders"));
+        QVERIFY(h.platform.LastMessage().contains(QStringLiteral("line 3: ")));
+        QVERIFY(h.Db() == *before && !h.window->History().HasUnsavedChanges());
+    }
+
+    void theExportedListIsWhatTcntoolWrites() {
+        GuiHarness h;
+        QVERIFY(h.Load(BuildDemoDatabase(false), QStringLiteral("/data/demo.TCN")));
+        h.platform.saveAnswers = QStringList{QStringLiteral("/data/out.xml")};
+        h.Find<QAction>("ExportSatellitesXml")->trigger();
+        QCOMPARE(h.platform.lastSuggestedPath, QStringLiteral("/data/satellites.xml"));
+        const std::vector<std::uint8_t> written = h.files.Get("/data/out.xml");
+        QCOMPARE(std::string(written.begin(), written.end()), WriteSatellitesXml(h.Db()));
+        QVERIFY(h.Status().endsWith(QStringLiteral("exported to out.xml")));
     }
 
     void aRefusedFileShowsItsMessageAndNothingElse() {
