@@ -13,6 +13,7 @@ packages=(
     fonts-dejavu-core
     xvfb xauth x11-apps imagemagick
     dpkg-dev file desktop-file-utils libxml2-utils shared-mime-info librsvg2-bin
+    lintian appstream man-db bsdextrautils
 )
 
 missing=()

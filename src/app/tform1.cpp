@@ -243,8 +243,33 @@ bool TForm1::IsHistoryKey(const QKeyEvent* event) const {
 }
 
 void TForm1::ShowHelp() {
+    // The help file in the start-up folder when it is there; else the user manual, where it is installed
+    // or beside the build; with neither, a message instead of handing the desktop a file that is not there.
     const std::string& help = m_session.Context().HelpFilePath;
-    if (!help.empty()) m_platform.OpenExternal(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(help))));
+    if (!help.empty() && m_files.Exists(help)) {
+        m_platform.OpenExternal(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(help))));
+        return;
+    }
+    for (const QString& manual : m_manualPaths) {
+        if (m_files.Exists(QFile::encodeName(manual).toStdString())) {
+            m_platform.OpenExternal(QUrl::fromLocalFile(manual));
+            return;
+        }
+    }
+    m_platform.ShowMessage(this,
+                           QStringLiteral("No help was found: neither %1 nor the user manual (%2) is there.")
+                               .arg(QFile::decodeName(QByteArray::fromStdString(help)),
+                                    m_manualPaths.join(QStringLiteral(", "))),
+                           QStringLiteral("Help"));
+}
+
+QStringList TForm1::DefaultManualPaths() {
+    QStringList paths{QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                      QStringLiteral("/../share/doc/tcnedit/manual.html"))};
+#ifdef TCN_MANUAL_BESIDE_BUILD
+    paths << QStringLiteral(TCN_MANUAL_BESIDE_BUILD);
+#endif
+    return paths;
 }
 
 void TForm1::ShowChosenPage(int index) { ShowPage(index); }

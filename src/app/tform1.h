@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 
@@ -68,6 +69,10 @@ class TForm1 : public QMainWindow, public Reporter {
     // "Export as satellites.xml..." once its dialog has been answered: the satellites and transponders
     // written to `path` as tcntool export --satellites-xml writes them. True when written.
     bool ExportSatellitesXml(const QString& path);
+    // Where F1 and Help look for the user manual when the help file is not in the start-up folder, first
+    // first: by default where it is installed beside the program, then in the source tree it was built from.
+    void SetManualPaths(const QStringList& paths) { m_manualPaths = paths; }
+    static QStringList DefaultManualPaths();
     // True while a load or a save runs; user input arriving meanwhile is dropped.
     bool IsBusy() const { return m_busy; }
 
@@ -83,7 +88,8 @@ class TForm1 : public QMainWindow, public Reporter {
   public slots:
     void OpenClick();
     void SaveClick();
-    // Help: the help file, through the desktop's "open".
+    // Help and F1: the help file in the start-up folder through the desktop's "open"; when it is not
+    // there, the user manual; when neither is, a message saying so.
     void ShowHelp();
     // Shows the page the user switched to.
     void ShowChosenPage(int index);
@@ -152,6 +158,7 @@ class TForm1 : public QMainWindow, public Reporter {
     QAction* m_redoAction;
     QMenu* m_toolsMenu = nullptr;
     CompareWindow* m_compareWindow = nullptr;
+    QStringList m_manualPaths = DefaultManualPaths();
     bool m_busy = false;
     bool m_draining = false;
 };

@@ -376,7 +376,9 @@ void WriteText(const std::string& path, const std::string& text) {
 TEST_F(ToolCommandsTest, ExportedListImportedIntoTheSameFileAddsNothing) {
     std::ostringstream err;
     ASSERT_EQ(RunExport(dir / "demo.TCN", dir / "satellites.xml", out, err, ExportFormat::SatellitesXml), kExitOk);
-    ImportRequest request{.listPath = dir / "satellites.xml", .path = dir / "demo.TCN"};
+    ImportRequest request;
+    request.listPath = dir / "satellites.xml";
+    request.path = dir / "demo.TCN";
     ASSERT_EQ(RunImportTransponders(request, out, err), kExitOk) << err.str();
     const std::string summary = Lines(out.str()).back();
     EXPECT_EQ(summary.find("summary: " + std::to_string(int{db->satelliteCount}) + " satellites: 0 added, 0 updated, "

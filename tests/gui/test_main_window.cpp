@@ -141,6 +141,39 @@ class MainWindowTest : public QObject {
         QVERIFY(h.platform.messages.empty());
     }
 
+    void withoutTheHelpFileF1OpensTheManualAndWithNeitherSaysSo() {
+        GuiHarness h;
+        h.files.Remove("/work/dir/Rivavad Irizov.chm");
+        QVERIFY(TForm1::DefaultManualPaths().first().endsWith(QStringLiteral("/share/doc/tcnedit/manual.html")));
+        h.window->SetManualPaths({QStringLiteral("/usr/share/doc/tcnedit/manual.html"), QStringLiteral("/src/docs/manual.html")});
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        const auto f1 = [&h] {
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : h.window.get(), Qt::Key_F1);
+        };
+        h.files.Put("/src/docs/manual.html", {'<'});
+        f1();
+        h.files.Put("/usr/share/doc/tcnedit/manual.html", {'<'});
+        QTest::mouseClick(h.Find<QPushButton>("SpeedButton9"), Qt::LeftButton);
+        QCOMPARE(h.platform.opened, (std::vector<QUrl>{QUrl::fromLocalFile(QStringLiteral("/src/docs/manual.html")),
+                                                       QUrl::fromLocalFile(QStringLiteral("/usr/share/doc/tcnedit/manual.html"))}));
+        QVERIFY(h.platform.messages.empty());
+
+        h.files.Remove("/usr/share/doc/tcnedit/manual.html");
+        h.files.Remove("/src/docs/manual.html");
+        f1();
+        QCOMPARE(h.platform.opened.size(), std::size_t{2});
+        QCOMPARE(h.platform.messages.size(), std::size_t{1});
+        QCOMPARE(h.platform.messages[0].caption, QStringLiteral("Help"));
+        QVERIFY(h.platform.LastMessage().contains(QStringLiteral("Rivavad Irizov.chm")));
+        // The help file back in the start-up folder wins over the manual again.
+        h.files.Put("/src/docs/manual.html", {'<'});
+        h.files.Put("/work/dir/Rivavad Irizov.chm", {'I'});
+        f1();
+        QCOMPARE(h.platform.opened.back(), QUrl::fromLocalFile(QStringLiteral("/work/dir/Rivavad Irizov.chm")));
+    }
+
     void inputArrivingDuringALoadOrSaveIsDropped() {
         GuiHarness h;
         QVERIFY(h.Load(BuildDemoDatabase(false)));

@@ -7,7 +7,11 @@
 # 3. CPack builds the .deb; its control fields, Depends and file list are as expected, it has no maintainer
 #    scripts, and the programs in it run;
 # 4. update-mime-database over the package's share/mime resolves channel files to the type by name in any
-#    case, and nothing else: a channel file under another name, which the editor refuses, is not claimed.
+#    case, and nothing else: a channel file under another name, which the editor refuses, is not claimed;
+# 5. lintian reports neither errors nor warnings on the .deb, and the AppStream metainfo is valid;
+# 6. both manual pages render without a warning, and every command and option tcntool --help lists (and
+#    every option of tcnedit --help) is in its page; the bash completion offers every command and each
+#    command's options; the user manual's pictures are all installed beside it.
 set -euo pipefail
 
 src=$1
@@ -48,6 +52,19 @@ expected=$(
 usr/bin/tcnedit
 usr/bin/tcntool
 usr/share/applications/tcnedit.desktop
+usr/share/bash-completion/completions/tcntool
+usr/share/doc/tcnedit/changelog.gz
+usr/share/doc/tcnedit/copyright
+usr/share/doc/tcnedit/manual.html
+usr/share/doc/tcnedit/screenshots/1-satellites.png
+usr/share/doc/tcnedit/screenshots/2-transponders.png
+usr/share/doc/tcnedit/screenshots/3-channels-caid.png
+usr/share/doc/tcnedit/screenshots/3-channels.png
+usr/share/doc/tcnedit/screenshots/4-favourites.png
+usr/share/doc/tcnedit/screenshots/5-compare.png
+usr/share/doc/tcnedit/screenshots/6-tools-menu.png
+usr/share/doc/tcnedit/screenshots/7-order-like.png
+usr/share/doc/tcnedit/screenshots/8-import-transponders.png
 usr/share/icons/hicolor/128x128/apps/tcnedit.png
 usr/share/icons/hicolor/16x16/apps/tcnedit.png
 usr/share/icons/hicolor/256x256/apps/tcnedit.png
@@ -55,6 +72,9 @@ usr/share/icons/hicolor/32x32/apps/tcnedit.png
 usr/share/icons/hicolor/48x48/apps/tcnedit.png
 usr/share/icons/hicolor/64x64/apps/tcnedit.png
 usr/share/icons/hicolor/scalable/apps/tcnedit.svg
+usr/share/man/man1/tcnedit.1.gz
+usr/share/man/man1/tcntool.1.gz
+usr/share/metainfo/org.example.tcnedit.metainfo.xml
 usr/share/mime/packages/tcnedit.xml
 LIST
 )
@@ -127,6 +147,62 @@ for sample in demo.TCN lower.tcn; do
 done
 for sample in channels.dat notes.dat; do
     if grep -q "^$sample $type\$" <<<"$resolved"; then fail "$sample, not named *.tcn, resolves to $type"; fi
+done
+
+# --- 5. Debian's checker and AppStream ----------------------------------------------------------------
+# No overrides: every tag lintian reports at error or warning level fails the package.
+lintian_out=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian:"$'\n'"$lintian_out"
+if grep -q '^[EW]: ' <<<"$lintian_out"; then fail "lintian:"$'\n'"$lintian_out"; fi
+metainfo=$root/usr/share/metainfo/org.example.tcnedit.metainfo.xml
+appstream_out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $appstream_out"
+grep -q "<mediatype>$type</mediatype>" "$metainfo" || fail "the metainfo does not name $type"
+grep -q '<launchable type="desktop-id">tcnedit.desktop</launchable>' "$metainfo" ||
+    fail "the metainfo does not launch tcnedit.desktop"
+
+# --- 6. Manual pages, completion, user manual ----------------------------------------------------------
+render() { # the page as plain text, failing on any warning of man or groff
+    local warnings
+    warnings=$(LC_ALL=C MANWIDTH=200 man --warnings -l "$1" 2>&1 >/dev/null) || fail "man -l $1 failed"
+    [ -z "$warnings" ] || fail "man -l $1 warns: $warnings"
+    LC_ALL=C MANWIDTH=200 man -l "$1" 2>/dev/null | col -b
+}
+tool_page=$(render "$root/usr/share/man/man1/tcntool.1.gz")
+editor_page=$(render "$root/usr/share/man/man1/tcnedit.1.gz")
+tool=$root/usr/bin/tcntool
+commands=$("$tool" --help | sed -n '/^Subcommands:/,$p' | sed -n 's/^  \([a-z][a-z0-9-]*\) .*/\1/p')
+[ "$(wc -l <<<"$commands")" -ge 8 ] || fail "tcntool --help lists only: $commands"
+options_of() { "$@" --help | grep -oE -- '(^|[ ,])--?[a-z][a-z0-9-]*' | sed 's/^[ ,]//' | sort -u; }
+for command in $commands; do
+    grep -qE "^   $command( |\$)" <<<"$tool_page" || fail "tcntool.1 has no section for the command $command"
+    for option in $(options_of "$tool" "$command"); do
+        grep -qF -- "$option" <<<"$tool_page" || fail "tcntool.1 does not mention $command $option"
+    done
+done
+for option in $("$root/usr/bin/tcnedit" --help | grep -oE -- '--[a-z][a-z0-9-]*' | sort -u); do
+    grep -qF -- "$option" <<<"$editor_page" || fail "tcnedit.1 does not mention $option"
+done
+grep -q '^EXIT STATUS' <<<"$tool_page" || fail "tcntool.1 has no EXIT STATUS"
+
+completion=$root/usr/share/bash-completion/completions/tcntool
+complete_line() { # the words the completion offers for the command line "$1" (cursor at its end)
+    bash -c 'source "$1"; read -ra COMP_WORDS <<<"$2"; [[ $2 == *" " ]] && COMP_WORDS+=(""); \
+             COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tcntool; printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" "$1"
+}
+offered=$(complete_line "tcntool ")
+for command in $commands; do
+    grep -qx "$command" <<<"$offered" || fail "the completion does not offer the command $command"
+done
+for command in $commands; do
+    offered=$(complete_line "tcntool $command -")
+    for option in $(options_of "$tool" "$command"); do
+        grep -qx -- "$option" <<<"$offered" || fail "the completion does not offer $command $option"
+    done
+done
+[ "$(cd "$samples" && complete_line "tcntool check l")" = lower.tcn ] || fail "the completion does not offer channel files"
+
+manual=$root/usr/share/doc/tcnedit/manual.html
+for picture in $(grep -o 'src="[^"]*"' "$manual" | sed 's/^src="//;s/"$//'); do
+    [ -f "$(dirname "$manual")/$picture" ] || fail "the user manual shows $picture, which is not installed"
 done
 
 echo "packaging: OK"

@@ -34,7 +34,9 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
 }
 
 std::string InvalidIntegerMessage(std::string_view text) {
-    return "'" + std::string(TrimBlanks(text)) + "' is not a valid integer value";
+    std::string message(1, '\'');
+    message.append(TrimBlanks(text)).append("' is not a valid integer value");
+    return message;
 }
 
 std::optional<std::uint16_t> ParsePositionText(std::string_view text) {

@@ -46,6 +46,8 @@ int FakePlatform::ExecDialog(QDialog& shown) {
 }
 
 GuiHarness::GuiHarness() : window(std::make_unique<TForm1>(files, platform, QStringLiteral("/work/dir"))) {
+    // The help file stands in the start-up folder, as on the machines the window was made for.
+    files.Put("/work/dir/Rivavad Irizov.chm", {'I', 'T', 'S', 'F'});
     window->show();
 }
 
