@@ -227,24 +227,8 @@ TEST_F(ToolCommandsTest, DemoWritesTheDemoImageOrReportsWhyNot) {
     EXPECT_NE(err.str().find("cannot create"), std::string::npos);
 }
 
-// The demo list as a rescan gives it back: services shuffled and numbered afresh, favourites gone.
-ChannelDatabase Rescanned(const ChannelDatabase& original) {
-    ChannelDatabase copy = original;
-    std::vector<std::size_t> order(original.serviceCount);
-    std::iota(order.begin(), order.end(), 0);
-    std::shuffle(order.begin(), order.end(), std::mt19937(42));
-    for (std::size_t i = 0; i < order.size(); ++i)
-        copy.services[i] = original.services[order[i]];
-    RenumberServices(copy);
-    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
-        ClearFavouriteGroup(copy, g);
-        SetFavouriteGroupName(copy, g, "");
-    }
-    return copy;
-}
-
 TEST_F(ToolCommandsTest, ReorderOfAShuffledCopyWritesTheOriginalFileAgain) {
-    test::WriteFileBytes(dir / "rescan.TCN", BuildChannelFileImage(Rescanned(*db)));
+    test::WriteFileBytes(dir / "rescan.TCN", BuildChannelFileImage(test::Rescanned(*db)));
     EXPECT_EQ(RunReorder(dir / "demo.TCN", dir / "rescan.TCN", false, out), kExitOk);
     EXPECT_EQ(test::ReadFileBytes(dir / "NEW_rescan.TCN"), test::ReadFileBytes(dir / "demo.TCN"));
 
@@ -265,7 +249,7 @@ TEST_F(ToolCommandsTest, ReorderOfAShuffledCopyWritesTheOriginalFileAgain) {
 }
 
 TEST_F(ToolCommandsTest, ReorderJsonCountsTheRulesAndNamesTheServicesWithoutCounterpart) {
-    ChannelDatabase rescan = Rescanned(*db);
+    ChannelDatabase rescan = test::Rescanned(*db);
     // Service 7 of the demo is gone, and the rescan renamed the first service it lists.
     const std::string gone(db->services[7].Name());
     RemoveServicesIf(rescan, [&](const ServiceRecord& s) {

@@ -9,6 +9,7 @@
 #include "compare_window.h"
 #include "demo_database.h"
 #include "gui_harness.h"
+#include "support/db_builders.h"
 #include "support/temp_dir.h"
 #include "exchange/satellites_xml.h"
 #include "tables/favourite_groups.h"
@@ -55,22 +56,6 @@ QStringList TreeRows(QTreeView* tree) {
     return rows;
 }
 
-// The demo list as a rescan gives it back: services shuffled and numbered afresh, favourites gone.
-ChannelDatabase Rescanned(const ChannelDatabase& original) {
-    ChannelDatabase copy = original;
-    std::vector<std::size_t> order(original.serviceCount);
-    std::iota(order.begin(), order.end(), 0);
-    std::shuffle(order.begin(), order.end(), std::mt19937(42));
-    for (std::size_t i = 0; i < order.size(); ++i)
-        copy.services[i] = original.services[order[i]];
-    RenumberServices(copy);
-    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
-        ClearFavouriteGroup(copy, g);
-        SetFavouriteGroupName(copy, g, "");
-    }
-    return copy;
-}
-
 // The counts of the preview's first two branches (services, favourite entries), rule by rule, as
 // "<count>" texts, and the number of reference services without a counterpart.
 struct PreviewCounts {
@@ -98,7 +83,7 @@ class ToolsMenuTest : public QObject {
         GuiHarness h;
         const ChannelDatabase demo = BuildDemoDatabase(false);
         h.files.Put("/data/demo.TCN", BuildChannelFileImage(demo));
-        QVERIFY(h.Load(Rescanned(demo), QStringLiteral("/data/rescan.TCN")));
+        QVERIFY(h.Load(test::Rescanned(demo), QStringLiteral("/data/rescan.TCN")));
         const auto rescanned = std::make_unique<ChannelDatabase>(h.Db());
 
         // Cancel changes nothing.
@@ -123,7 +108,7 @@ class ToolsMenuTest : public QObject {
     void thePreviewCountsWhatTcntoolReorderCounts() {
         // A rescan that lost two services, renamed one and moved a transponder by 1 MHz.
         const ChannelDatabase demo = BuildDemoDatabase(false);
-        ChannelDatabase rescan = Rescanned(demo);
+        ChannelDatabase rescan = test::Rescanned(demo);
         DeleteService(rescan, 5);
         DeleteService(rescan, 9);
         rescan.services[20].SetText(ServiceRecord::kName, ServiceRecord::kNameArea, ServiceRecord::kNameMax, "New name");

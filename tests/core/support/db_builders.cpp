@@ -1,6 +1,10 @@
 #include "support/db_builders.h"
 
+#include "tables/favourite_groups.h"
+#include "tables/service_table.h"
+
 #include <algorithm>
+#include <numeric>
 
 namespace tcn::test {
 
@@ -110,6 +114,21 @@ std::vector<std::uint16_t> GroupEntries(const ChannelDatabase& db, std::size_t g
     for (std::size_t i = 0; i < count; ++i)
         out.push_back(rec.Entry(i));
     return out;
+}
+
+ChannelDatabase Rescanned(const ChannelDatabase& original) {
+    ChannelDatabase copy = original;
+    std::vector<std::size_t> order(original.serviceCount);
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(42));
+    for (std::size_t i = 0; i < order.size(); ++i)
+        copy.services[i] = original.services[order[i]];
+    RenumberServices(copy);
+    for (std::size_t g = 0; g < kFavouriteGroupCount; ++g) {
+        ClearFavouriteGroup(copy, g);
+        SetFavouriteGroupName(copy, g, "");
+    }
+    return copy;
 }
 
 } // namespace tcn::test

@@ -68,4 +68,8 @@ void SetGroupEntries(ChannelDatabase& db, std::size_t g, const std::vector<std::
 // The entries at positions 0 to count-1 of group g, as stored (count read as at most 200).
 std::vector<std::uint16_t> GroupEntries(const ChannelDatabase& db, std::size_t g);
 
+// `original` as a receiver's rescan gives it back: services shuffled (the same way on every call) and
+// numbered afresh, favourite groups empty and unnamed.
+ChannelDatabase Rescanned(const ChannelDatabase& original);
+
 } // namespace tcn::test
