@@ -57,6 +57,14 @@ ChannelDatabase& ChannelFileSession::Live() const {
 
 namespace {
 
+// What follows every successful read, for the file being edited and for a file only read alike: deleted
+// transponders dropped, favourites linked to the services, the satellites counted.
+void SettleLoadedTables(ChannelDatabase& db) {
+    CompactTransponderTable(db);
+    ResolveFavourites(db);
+    CountSatellites(db);
+}
+
 bool HasChannelFileExtension(const std::string& extension) {
     std::string upper = extension;
     std::transform(upper.begin(), upper.end(), upper.begin(),
@@ -107,9 +115,7 @@ LoadResult ChannelFileSession::Open(const std::string& path, Reporter& reporter)
         m_context.SourceExtension = chosen.extension;
         m_context.NewFilePath = chosen.newFilePath;
 
-        CompactTransponderTable(*m_db);
-        ResolveFavourites(*m_db);
-        CountSatellites(*m_db);
+        SettleLoadedTables(*m_db);
         return LoadResult{LoadStatus::Loaded, kLoadedOk};
     } catch (const std::exception&) {
         reporter.ShowMessageBox("Problem writing to file.", "File Error");
@@ -127,9 +133,7 @@ LoadResult ChannelFileSession::ReadCopy(const std::string& path, Reporter& repor
         out.Clear();
         const int failure = ReadChannelFile(*file, m_files, reporter, DrainMessages, out);
         if (failure != kLoadedOk) return refused(failure);
-        CompactTransponderTable(out);
-        ResolveFavourites(out);
-        CountSatellites(out);
+        SettleLoadedTables(out);
         return LoadResult{LoadStatus::Loaded, kLoadedOk};
     } catch (const std::exception&) {
         reporter.ShowMessageBox("Problem writing to file.", "File Error");
